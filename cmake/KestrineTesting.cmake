@@ -1,0 +1,50 @@
+# Test helpers.
+#
+# Natively, GoogleTest comes from the system package; for the Windows cross
+# build it is compiled from the sources that the googletest package installs
+# under /usr/src/googletest, with the cross compiler.
+
+if(NOT KESTRINE_TESTS)
+  return()
+endif()
+
+enable_testing()
+
+if(CMAKE_CROSSCOMPILING)
+  set(_gtest_src /usr/src/googletest)
+  if(NOT EXISTS ${_gtest_src}/CMakeLists.txt)
+    message(FATAL_ERROR "GoogleTest sources not found in ${_gtest_src} (install the googletest package)")
+  endif()
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${_gtest_src} ${CMAKE_BINARY_DIR}/_googletest EXCLUDE_FROM_ALL SYSTEM)
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+  add_library(GTest::gmock ALIAS gmock)
+else()
+  find_package(GTest REQUIRED)
+  find_package(Threads REQUIRED)
+endif()
+include(GoogleTest)
+
+# kestrine_add_gtest(NAME SOURCES src... [LIBS lib...] [LABELS label...] [WINDOWS_DISPLAY])
+#
+# One test executable. Natively each GoogleTest case becomes its own CTest
+# test; under the cross build the whole executable is one CTest test run
+# through the emulator (Wine), since discovering cases through Wine costs a
+# Wine start per executable at build time.
+function(kestrine_add_gtest name)
+  cmake_parse_arguments(T "WINDOWS_DISPLAY" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(KESTRINE_TEST_LABEL AND NOT KESTRINE_TEST_LABEL IN_LIST T_LABELS)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gtest kestrine_options)
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  else()
+    gtest_discover_tests(${name} PROPERTIES LABELS "${T_LABELS}" DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()
