@@ -4,10 +4,8 @@
 # build it is compiled from the sources that the googletest package installs
 # under /usr/src/googletest, with the cross compiler.
 
-if(NOT KESTRINE_TESTS)
-  return()
-endif()
-
+# kestrine_add_gtest is defined either way; it does nothing when tests are off.
+if(KESTRINE_TESTS)
 enable_testing()
 
 if(CMAKE_CROSSCOMPILING)
@@ -27,6 +25,7 @@ else()
   find_package(Threads REQUIRED)
 endif()
 include(GoogleTest)
+endif()
 
 # kestrine_add_gtest(NAME SOURCES src... [LIBS lib...] [LABELS label...] [WINDOWS_DISPLAY])
 #
@@ -36,6 +35,9 @@ include(GoogleTest)
 # Wine start per executable at build time.
 function(kestrine_add_gtest name)
   cmake_parse_arguments(T "WINDOWS_DISPLAY" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(NOT KESTRINE_TESTS)
+    return()
+  endif()
   if(KESTRINE_TEST_LABEL AND NOT KESTRINE_TEST_LABEL IN_LIST T_LABELS)
     return()
   endif()
