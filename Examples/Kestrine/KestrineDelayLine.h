@@ -1,0 +1,60 @@
+// Fixed stereo delay of a whole number of samples, used for the effect's
+// latency-compensated bypass, its dry path and its clean (pre-clipper) path.
+//
+// Threads: Process, Clear and IsFinite run on the audio thread and never
+// allocate. SetLength allocates only when the new length exceeds the storage
+// reserved so far (Reserve), so the effect can reserve its largest latency at
+// reset and change the length on the audio thread without allocating.
+#pragma once
+
+#include <vector>
+
+class DelayLine
+{
+public:
+  // Nominal length 10 with zeroed storage, so that a line processed before
+  // its first SetLength stays inside its buffers.
+  DelayLine();
+
+  // Outputs the samples stored length frames ago and stores the inputs: a
+  // delay of exactly length samples (a length of 0 passes the inputs through).
+  void Process(float inL, float inR, float& outL, float& outR)
+  {
+    if (mLength == 0)
+    {
+      outL = inL;
+      outR = inR;
+      return;
+    }
+    outL = mLeft[mPosition];
+    outR = mRight[mPosition];
+    mLeft[mPosition] = inL;
+    mRight[mPosition] = inR;
+    if (++mPosition == mLength) mPosition = 0;
+  }
+
+  // Sets the delay to n samples, position 0, storage zeroed. Returns false and
+  // changes nothing when n is outside 0..kMaxLength.
+  bool SetLength(int n);
+
+  // Ensures storage for lengths up to n without changing the current length
+  // or contents (allocates; reset only). Returns false for n outside
+  // 0..kMaxLength.
+  bool Reserve(int n);
+
+  // Zeroes the stored samples, keeping length and position.
+  void Clear();
+
+  // True when every stored sample is finite.
+  bool IsFinite() const;
+
+  int GetLength() const { return mLength; }
+
+  static constexpr int kMaxLength = 1 << 20;
+
+private:
+  std::vector<float> mLeft;
+  std::vector<float> mRight;
+  int mLength = 0;
+  int mPosition = 0;
+};
