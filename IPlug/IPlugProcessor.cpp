@@ -172,6 +172,13 @@ void IPlugProcessor::SetLatency(int samples)
   }
 }
 
+void IPlugProcessor::ReserveLatency(int maxSamples)
+{
+  if (mLatencyDelay && maxSamples > 0)
+    mLatencyDelay->mBuffer.reserve(static_cast<size_t>(maxSamples) *
+                                   static_cast<size_t>(std::max(mLatencyDelay->mNInChans, 0)));
+}
+
 void IPlugProcessor::CreateLatencyDelay(int nInChans, int nOutChans)
 {
   mLatencyDelay = std::make_unique<LatencyDelay>(nInChans, nOutChans);

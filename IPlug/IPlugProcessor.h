@@ -88,6 +88,10 @@ public:
   // Creates (or replaces) the delay PassThrough uses while the latency is non-zero.
   void CreateLatencyDelay(int nInChans, int nOutChans);
   const LatencyDelay* GetLatencyDelay() const { return mLatencyDelay.get(); }
+  // Reserves latency delay storage for latencies up to maxSamples, so that a
+  // later SetLatency within it (for example on the audio thread) does not
+  // allocate. Initialisation or reset only; allocates.
+  void ReserveLatency(int maxSamples);
 
   // Parses a channel I/O text ("1-1 2-2") into layouts and the four totals.
   // Returns the number of layouts.

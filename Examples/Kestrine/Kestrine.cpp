@@ -1,0 +1,404 @@
+#include "Kestrine.h"
+
+#include <xmmintrin.h>
+
+#include <cmath>
+
+using namespace iplug;
+
+namespace
+{
+
+constexpr float kDeEmphasis = -0.86f;
+constexpr float kShelfSlope = 0.5f;
+constexpr float kHighPassQ = 0.616f;
+constexpr float kGlide = 0.993f;
+constexpr float kGlideIn = 0.007f;
+constexpr float kCompensation = 0.86f;
+
+// Flush-to-zero and denormals-are-zero for the processed block, so filter
+// tails and resampler rings never slow down on denormal arithmetic. The
+// previous state of both bits is put back on every exit path, exceptions
+// included, so the host's own setting survives the call.
+class ScopedDenormalFlush
+{
+public:
+  static constexpr unsigned kBits = 0x8040; // FTZ (bit 15) | DAZ (bit 6)
+  ScopedDenormalFlush() : mSaved(_mm_getcsr()) { _mm_setcsr(mSaved | kBits); }
+  ~ScopedDenormalFlush() { _mm_setcsr((_mm_getcsr() & ~kBits) | (mSaved & kBits)); }
+  ScopedDenormalFlush(const ScopedDenormalFlush&) = delete;
+  ScopedDenormalFlush& operator=(const ScopedDenormalFlush&) = delete;
+
+private:
+  unsigned mSaved;
+};
+
+float DbToGain(double db)
+{
+  return powf(10.f, static_cast<float>(db) / 20.f);
+}
+
+// Meter ballistics: follow a larger reduction at once, else decay; never below 1.
+float UpdateMeter(float meter, float reduction, float decay)
+{
+  meter = reduction > meter ? reduction : meter * decay;
+  return meter < 1.f ? 1.f : meter;
+}
+
+} // namespace
+
+PluginConfig Kestrine::MakeConfig()
+{
+  PluginConfig c;
+  c.nParams = kNumParams;
+  c.nPresets = kNumPresets;
+  c.channelIOStr = "1-1 2-2";
+  c.pluginName = "Kestrine";
+  c.productName = "Kestrine";
+  c.mfrName = "Marlowfen";
+  c.vendorVersion = 0x10001;
+  c.uniqueID = FourCharCode("Kzqe");
+  c.mfrID = FourCharCode("Mwfn");
+  c.latency = 0;
+  c.plugDoesMidiIn = false;
+  c.plugDoesMidiOut = false;
+  c.plugDoesMPE = false;
+  c.plugDoesChunks = false;
+  c.plugType = kPlugTypeEffect;
+  c.plugHasUI = true;
+  c.plugWidth = 580;
+  c.plugHeight = 250;
+  c.plugMinWidth = 290;
+  c.plugMaxWidth = 1160;
+  c.plugMinHeight = 125;
+  c.plugMaxHeight = 500;
+  c.plugHostResize = false;
+  c.bundleID = "";
+  return c;
+}
+
+Kestrine::Kestrine(const InstanceInfo& info) : IPlugAAX(info, MakeConfig())
+{
+  // Parameters, defined from the mirrors' defaults in this order (indices fixed).
+  GetParam(kBypass)->DefineBool("Bypass", mBypass.load() != 0, "", 0, "", "Process", "Bypass");
+  GetParam(kSolo)->DefineBool("Solo", mSolo.load() != 0, "", 0, "", "Normal", "Solo");
+  GetParam(kDrive)->DefineDouble("Drive", mDriveDb.load(), -10., 30., 0.1, "dB", 0, "", ShapeLinear());
+  GetParam(kIOTrim)->DefineDouble("IOTrim", mIOTrimDb.load(), -10., 10., 0.1, "dB", 0, "", ShapeLinear());
+  GetParam(kLowTrim)->DefineDouble("LowTrim", mLowTrimDb.load(), -10., 10., 0.1, "dB", 0, "", ShapeLinear());
+  GetParam(kHighTrim)->DefineDouble("HighTrim", mHighTrimDb.load(), -10., 10., 0.1, "dB", 0, "",
+                                    ShapeLinear());
+  GetParam(kLowEQ)->DefineDouble("LowEQ", mLowEQHz.load(), 100., 500., 1., "Hz", 0, "", ShapeLinear());
+  GetParam(kHighEQ)->DefineDouble("HighEQ", mHighEQHz.load(), 500., 3000., 10., "Hz", 0, "", ShapeLinear());
+  GetParam(kMode)->DefineEnum("Mode", mMode.load(), 2, "", 0, "", "Saturator", "Exciter");
+  GetParam(kMix)->DefineDouble("Mix", mMixDb.load(), -20., 10., 0.1, "dB", 0, "", ShapeLinear());
+  GetParam(kHPF)->DefineDouble("HPF", mHPFHz.load(), 100., 5000., 10., "Hz", 0, "", ShapePowCurve(2.));
+
+  mBypassDelay = std::make_unique<DelayLine>();
+  mStage1 = std::make_unique<HalfBandResampler>();
+  mStage2 = std::make_unique<HalfBandResampler>();
+  mLowPre = std::make_unique<ShelfFilter>();
+  mLowDe = std::make_unique<ShelfFilter>();
+  mHighPre = std::make_unique<ShelfFilter>();
+  mHighDe = std::make_unique<ShelfFilter>();
+  mHighPass = std::make_unique<HighPassFilter>();
+  mDryDelay = std::make_unique<DelayLine>();
+  mOutputFIR = std::make_unique<LowPassFIR>();
+  mCleanDelay = std::make_unique<DelayLine>();
+
+  // Factory presets. Unnamed parameters keep their defaults; the five odd
+  // IOTrim values are single-precision constants widened to double.
+  MakeDefaultPreset("Default", 1);
+  MakePresetFromNamedParams("JustaTouch", 6, kDrive, -10., kLowTrim, -1., kHighTrim, 1., kLowEQ, 500.,
+                            kHighEQ, 500., kIOTrim, 0.);
+  MakePresetFromNamedParams("SummingBus", 6, kDrive, 0., kLowTrim, -1., kHighTrim, 1., kLowEQ, 500., kHighEQ,
+                            500., kIOTrim, 1.);
+  MakePresetFromNamedParams("TransientSupp", 6, kDrive, 4., kLowTrim, -10., kHighTrim, 10., kLowEQ, 500.,
+                            kHighEQ, 500., kIOTrim, 1.);
+  MakePresetFromNamedParams("HotMastr1", 6, kDrive, 5.5, kLowTrim, -4., kHighTrim, 1., kLowEQ, 200., kHighEQ,
+                            2000., kIOTrim, double(1.8f));
+  MakePresetFromNamedParams("HotMastr2", 6, kDrive, 7., kLowTrim, -3., kHighTrim, 1., kLowEQ, 200., kHighEQ,
+                            2000., kIOTrim, 3.);
+  MakePresetFromNamedParams("HotMastr3", 6, kDrive, 8.5, kLowTrim, -5., kHighTrim, 2., kLowEQ, 300., kHighEQ,
+                            1500., kIOTrim, double(2.6f));
+  MakePresetFromNamedParams("HotVox", 6, kDrive, 11., kLowTrim, -3., kHighTrim, 4., kLowEQ, 300., kHighEQ,
+                            1500., kIOTrim, double(4.6f));
+  MakePresetFromNamedParams("HotSnare", 6, kDrive, 15., kLowTrim, 4., kHighTrim, 0., kLowEQ, 300., kHighEQ,
+                            1000., kIOTrim, 4.);
+  MakePresetFromNamedParams("HotKick", 6, kDrive, 12., kLowTrim, -4., kHighTrim, -4., kLowEQ, 200., kHighEQ,
+                            1000., kIOTrim, 3.5);
+  MakePresetFromNamedParams("HotBass", 6, kDrive, 12., kLowTrim, -5., kHighTrim, 4., kLowEQ, 300., kHighEQ,
+                            1200., kIOTrim, double(4.6f));
+  MakePresetFromNamedParams("MixExciter", 9, kDrive, 10., kLowTrim, -6., kHighTrim, 6., kLowEQ, 300., kHighEQ,
+                            1000., kMode, 1, kMix, 0., kHPF, 3000., kIOTrim, double(-1.2f));
+  MakePresetFromNamedParams("MVoxExciter", 9, kDrive, 11., kLowTrim, -6., kHighTrim, 4., kLowEQ, 300.,
+                            kHighEQ, 2500., kMode, 1, kMix, 2., kHPF, 1200., kIOTrim, -0.5);
+  MakePresetFromNamedParams("FVoxExciter", 9, kDrive, 14., kLowTrim, -6., kHighTrim, 6., kLowEQ, 300.,
+                            kHighEQ, 2000., kMode, 1, kMix, 3., kHPF, 2000., kIOTrim, -1.);
+  MakePresetFromNamedParams("KickExciter", 9, kDrive, 9., kLowTrim, -6., kHighTrim, 6., kLowEQ, 300., kHighEQ,
+                            1000., kMode, 1, kMix, 4., kHPF, 1000., kIOTrim, double(-0.2f));
+}
+
+Kestrine::~Kestrine() = default;
+
+int Kestrine::OversamplerLatency() const
+{
+  return ::OversamplerLatency(*mStage1, *mStage2);
+}
+
+int Kestrine::FullLatency() const
+{
+  return OversamplerLatency() +
+         (mMode.load(std::memory_order_relaxed) == kModeExciter ? mOutputFIR->GetHalf() : 0);
+}
+
+void Kestrine::OnParamChange(int paramIdx)
+{
+  if (paramIdx < 0 || paramIdx >= kNumParams) return;
+  const double v = GetParam(paramIdx)->Value();
+  const auto relaxed = std::memory_order_relaxed;
+  switch (paramIdx)
+  {
+  case kBypass:
+    mBypass.store(v != 0., relaxed);
+    break;
+  case kDrive:
+    mDriveDb.store(static_cast<float>(v), relaxed);
+    mDriveTarget.store(DbToGain(v), relaxed);
+    break;
+  case kLowTrim:
+    mLowTrimDb.store(static_cast<float>(v), relaxed);
+    break;
+  case kHighTrim:
+    mHighTrimDb.store(static_cast<float>(v), relaxed);
+    break;
+  case kIOTrim:
+    mIOTrimDb.store(static_cast<float>(v), relaxed);
+    mOutputGain.store(DbToGain(v), relaxed);
+    break;
+  case kLowEQ:
+    mLowEQHz.store(static_cast<float>(v), relaxed);
+    break;
+  case kHighEQ:
+    mHighEQHz.store(static_cast<float>(v), relaxed);
+    break;
+  case kMode:
+    mMode.store(v != 0. ? kModeExciter : kModeSaturator, relaxed);
+    mLatencyUpdate.store(true, relaxed);
+    break;
+  case kHPF:
+  {
+    mHPFHz.store(static_cast<float>(v), relaxed);
+    BiquadCoefficients c;
+    if (HighPassFilter::Compute(SampleRate(), kHighPassQ, static_cast<float>(v), c))
+      mHighPassMailbox.Publish(c);
+    break;
+  }
+  case kMix:
+    mMixDb.store(static_cast<float>(v), relaxed);
+    mMixGain.store(DbToGain(v), relaxed);
+    break;
+  case kSolo:
+    mSolo.store(v != 0., relaxed);
+    break;
+  default:
+    break;
+  }
+}
+
+void Kestrine::DesignShelves()
+{
+  const float sr = SampleRate();
+  const float lowTrim = mLowTrimDb.load(std::memory_order_relaxed);
+  const float highTrim = mHighTrimDb.load(std::memory_order_relaxed);
+  const float lowEQ = mLowEQHz.load(std::memory_order_relaxed);
+  const float highEQ = mHighEQHz.load(std::memory_order_relaxed);
+  mLowPre->Design(sr, kShelfSlope, lowEQ, lowTrim, ShelfFilter::kLowShelf);
+  mLowDe->Design(sr, kShelfSlope, lowEQ, lowTrim * kDeEmphasis, ShelfFilter::kLowShelf);
+  mHighPre->Design(sr, kShelfSlope, highEQ, highTrim, ShelfFilter::kHighShelf);
+  mHighDe->Design(sr, kShelfSlope, highEQ, highTrim * kDeEmphasis, ShelfFilter::kHighShelf);
+}
+
+void Kestrine::DesignHighPassNow()
+{
+  // Anything published for the old rate is stale now.
+  mHighPassMailbox.Discard();
+  mHighPass->Design(SampleRate(), kHighPassQ, mHPFHz.load(std::memory_order_relaxed));
+}
+
+void Kestrine::SizeForSampleRate()
+{
+  const float sr = static_cast<float>(GetSampleRate());
+  if (sr != SampleRate()) mSampleRate.store(sr, std::memory_order_relaxed);
+  mMeterDecay = powf(0.99997f, 44100.f / sr);
+}
+
+void Kestrine::ReserveLongestLatency()
+{
+  // The longest latency of this rate (exciter mode), so that a Mode change
+  // served at the end of a block resizes the bypass delay and the frame's
+  // pass-through delay without allocating on the audio thread.
+  const int longest = OversamplerLatency() + mOutputFIR->GetHalf();
+  mBypassDelay->Reserve(longest);
+  ReserveLatency(longest);
+}
+
+void Kestrine::OnReset()
+{
+  SizeForSampleRate();
+  const float sr = SampleRate();
+  DesignOversampler(*mStage1, *mStage2, sr);
+  ConfigureExciterOutputFilter(*mOutputFIR, sr);
+
+  const int overLatency = OversamplerLatency();
+  ReserveLongestLatency();
+  const int latency = FullLatency();
+  mBypassDelay->SetLength(latency);
+  if (latency != GetLatency()) SetLatency(latency);
+  mDryDelay->SetLength(overLatency);
+  mCleanDelay->SetLength(overLatency);
+  mMeter[0].store(1.f, std::memory_order_relaxed);
+  mMeter[1].store(1.f, std::memory_order_relaxed);
+  DesignShelves();
+  for (ShelfFilter* f : {mLowPre.get(), mLowDe.get(), mHighPre.get(), mHighDe.get()}) f->Clear();
+  DesignHighPassNow();
+  mHighPass->Clear();
+  mDriveGain = 1.f;
+}
+
+void Kestrine::OnActivate(bool active)
+{
+  if (!active) return;
+  SizeForSampleRate();
+  const int overLatency = OversamplerLatency();
+  ReserveLongestLatency();
+  const int latency = FullLatency();
+  mBypassDelay->SetLength(latency);
+  if (latency != GetLatency()) SetLatency(latency);
+  mDryDelay->SetLength(overLatency);
+  mCleanDelay->SetLength(overLatency);
+  mOutputFIR->Clear();
+  mMeter[0].store(1.f, std::memory_order_relaxed);
+  mMeter[1].store(1.f, std::memory_order_relaxed);
+  DesignShelves();
+  for (ShelfFilter* f : {mLowPre.get(), mLowDe.get(), mHighPre.get(), mHighDe.get()}) f->Clear();
+  DesignHighPassNow();
+  mHighPass->Clear();
+}
+
+void Kestrine::ProcessBlock(double** inputs, double** outputs, int nFrames)
+{
+  ScopedDenormalFlush flush;
+
+  const bool stereo = MaxNChannels(kOutput) >= 2 && IsChannelConnected(kOutput, 1);
+  DesignShelves();
+  BiquadCoefficients highPass;
+  if (mHighPassMailbox.Take(highPass)) mHighPass->SetCoefficients(highPass);
+
+  if (stereo)
+    ProcessFrames<true>(inputs[0], inputs[1], outputs[0], outputs[1], nFrames);
+  else
+    ProcessFrames<false>(inputs[0], inputs[0], outputs[0], outputs[0], nFrames);
+
+  mMeterDirty.store(true, std::memory_order_relaxed);
+  if (mLatencyUpdate.exchange(false, std::memory_order_relaxed))
+  {
+    const int latency = FullLatency();
+    mBypassDelay->SetLength(latency);
+    if (latency != GetLatency()) SetLatency(latency);
+  }
+}
+
+template <bool kStereo>
+void Kestrine::ProcessFrames(const double* inL, const double* inR, double* outL, double* outR, int nFrames)
+{
+  const auto relaxed = std::memory_order_relaxed;
+  float g = mDriveGain;
+  float meterL = mMeter[0].load(relaxed);
+  float meterR = mMeter[1].load(relaxed);
+  const float decay = mMeterDecay;
+  bool nonFinite = false;
+
+  for (int s = 0; s < nFrames; ++s)
+  {
+    float xL = static_cast<float>(inL[s]);
+    float xR = kStereo ? static_cast<float>(inR[s]) : xL;
+
+    g = g * kGlide + mDriveTarget.load(relaxed) * kGlideIn;
+    const float compensation = kCompensation / g;
+
+    float dryL, dryR, bypL, bypR, cleanL, cleanR, sL, sR = 0.f, rL, rR = 0.f, oL, oR = 0.f;
+    mDryDelay->Process(xL, xR, dryL, dryR);
+    mBypassDelay->Process(xL, xR, bypL, bypR);
+    xL = xL * g;
+
+    if (kStereo)
+    {
+      xR = xR * g;
+      mLowPre->ProcessStereo(xL, xR, xL, xR);
+      mHighPre->ProcessStereo(xL, xR, xL, xR);
+      mCleanDelay->Process(xL, xR, cleanL, cleanR);
+      Saturate4xStereo(*mStage1, *mStage2, xL, xR, sL, sR, rL, rR);
+      meterL = UpdateMeter(meterL, rL, decay);
+      meterR = UpdateMeter(meterR, rR, decay);
+      mLowDe->ProcessStereo(sL, sR, oL, oR);
+      mHighDe->ProcessStereo(oL, oR, oL, oR);
+      oL = oL * compensation;
+      oR = oR * compensation;
+      if (mMode.load(relaxed) == kModeExciter)
+        ExciterStereo(*mHighPass, *mOutputFIR, cleanL, cleanR, sL, sR, dryL, dryR, mMixGain.load(relaxed),
+                      mSolo.load(relaxed) != 0, oL, oR);
+      const float outputGain = mOutputGain.load(relaxed);
+      oL = oL * outputGain;
+      oR = oR * outputGain;
+    }
+    else
+    {
+      xL = mLowPre->ProcessMono(xL);
+      xL = mHighPre->ProcessMono(xL);
+      mCleanDelay->Process(xL, xL, cleanL, cleanR);
+      sL = Saturate4xMono(*mStage1, *mStage2, xL, rL);
+      meterL = UpdateMeter(meterL, rL, decay);
+      meterR = 0.f;
+      oL = mHighDe->ProcessMono(mLowDe->ProcessMono(sL));
+      oL = oL * compensation;
+      if (mMode.load(relaxed) == kModeExciter)
+        oL = ExciterMono(*mHighPass, *mOutputFIR, cleanL, sL, dryL, mMixGain.load(relaxed),
+                         mSolo.load(relaxed) != 0);
+      oL = oL * mOutputGain.load(relaxed);
+    }
+
+    if (mBypass.load(relaxed))
+    {
+      oL = bypL;
+      oR = bypR;
+    }
+    // A non-finite input or result taints the filter memories; it is cleared
+    // after the block. Finite input never takes this path.
+    nonFinite |=
+        !std::isfinite(xL) || !std::isfinite(oL) || (kStereo && (!std::isfinite(xR) || !std::isfinite(oR)));
+
+    outL[s] = static_cast<double>(oL);
+    if (kStereo) outR[s] = static_cast<double>(oR);
+  }
+
+  mDriveGain = g;
+  mMeter[0].store(meterL, relaxed);
+  mMeter[1].store(meterR, relaxed);
+  if (nonFinite) RecoverNonFiniteState();
+}
+
+void Kestrine::RecoverNonFiniteState()
+{
+  for (DelayLine* d : {mBypassDelay.get(), mDryDelay.get(), mCleanDelay.get()})
+    if (!d->IsFinite()) d->Clear();
+  for (HalfBandResampler* r : {mStage1.get(), mStage2.get()})
+    if (!r->IsFinite()) r->Clear();
+  for (BiquadSection* f :
+       {static_cast<BiquadSection*>(mLowPre.get()), static_cast<BiquadSection*>(mLowDe.get()),
+        static_cast<BiquadSection*>(mHighPre.get()), static_cast<BiquadSection*>(mHighDe.get()),
+        static_cast<BiquadSection*>(mHighPass.get())})
+    if (!f->IsFinite()) f->Clear();
+  if (!mOutputFIR->IsFinite()) mOutputFIR->Clear();
+  for (auto& meter : mMeter)
+    if (!std::isfinite(meter.load(std::memory_order_relaxed))) meter.store(1.f, std::memory_order_relaxed);
+}
