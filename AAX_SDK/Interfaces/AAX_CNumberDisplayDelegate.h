@@ -37,7 +37,7 @@ public:
   bool ValueToString(T value, AAX_CString* valueString) const override
   {
     if (!valueString) return false;
-    valueString->Set(Format(value));
+    valueString->Set(Format(value).c_str());
     return true;
   }
 
