@@ -7,6 +7,10 @@
 #include <cstdlib>
 #include <new>
 
+#if defined(_WIN32)
+#include <malloc.h> // _aligned_malloc
+#endif
+
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define KESTRINE_SANITIZED 1
 #elif defined(__has_feature)
