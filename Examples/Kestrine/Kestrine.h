@@ -107,7 +107,6 @@ private:
   std::atomic<float> mMeter[2] = {1.f, 1.f};
   std::atomic<bool> mMeterDirty{false};
   std::atomic<bool> mLatencyUpdate{true};
-  bool mEditorBuilt = false;
 
   // Exciter high-pass coefficients designed on the parameter thread.
   KestrineMailbox<BiquadCoefficients> mHighPassMailbox;
