@@ -242,47 +242,47 @@ void Kestrine::ReserveLongestLatency()
   ReserveLatency(longest);
 }
 
+void Kestrine::ApplyLatency()
+{
+  // Zeroes the bypass delay at its new length; reports only a real change.
+  const int latency = FullLatency();
+  mBypassDelay->SetLength(latency);
+  if (latency != GetLatency()) SetLatency(latency);
+}
+
+void Kestrine::ResetDelaysMetersAndFilters()
+{
+  ReserveLongestLatency();
+  ApplyLatency();
+  const int overLatency = OversamplerLatency();
+  mDryDelay->SetLength(overLatency);
+  mCleanDelay->SetLength(overLatency);
+  mMeter[0].store(1.f, std::memory_order_relaxed);
+  mMeter[1].store(1.f, std::memory_order_relaxed);
+  DesignShelves();
+  for (ShelfFilter* f : {mLowPre.get(), mLowDe.get(), mHighPre.get(), mHighDe.get()}) f->Clear();
+  DesignHighPassNow();
+  mHighPass->Clear();
+}
+
 void Kestrine::OnReset()
 {
   SizeForSampleRate();
   const float sr = SampleRate();
   DesignOversampler(*mStage1, *mStage2, sr);
   ConfigureExciterOutputFilter(*mOutputFIR, sr);
-
-  const int overLatency = OversamplerLatency();
-  ReserveLongestLatency();
-  const int latency = FullLatency();
-  mBypassDelay->SetLength(latency);
-  if (latency != GetLatency()) SetLatency(latency);
-  mDryDelay->SetLength(overLatency);
-  mCleanDelay->SetLength(overLatency);
-  mMeter[0].store(1.f, std::memory_order_relaxed);
-  mMeter[1].store(1.f, std::memory_order_relaxed);
-  DesignShelves();
-  for (ShelfFilter* f : {mLowPre.get(), mLowDe.get(), mHighPre.get(), mHighDe.get()}) f->Clear();
-  DesignHighPassNow();
-  mHighPass->Clear();
+  ResetDelaysMetersAndFilters();
   mDriveGain = 1.f;
 }
 
 void Kestrine::OnActivate(bool active)
 {
   if (!active) return;
+  // Keeps the resampler and FIR designs and the drive glide; only the FIR's
+  // history is dropped.
   SizeForSampleRate();
-  const int overLatency = OversamplerLatency();
-  ReserveLongestLatency();
-  const int latency = FullLatency();
-  mBypassDelay->SetLength(latency);
-  if (latency != GetLatency()) SetLatency(latency);
-  mDryDelay->SetLength(overLatency);
-  mCleanDelay->SetLength(overLatency);
   mOutputFIR->Clear();
-  mMeter[0].store(1.f, std::memory_order_relaxed);
-  mMeter[1].store(1.f, std::memory_order_relaxed);
-  DesignShelves();
-  for (ShelfFilter* f : {mLowPre.get(), mLowDe.get(), mHighPre.get(), mHighDe.get()}) f->Clear();
-  DesignHighPassNow();
-  mHighPass->Clear();
+  ResetDelaysMetersAndFilters();
 }
 
 void Kestrine::ProcessBlock(double** inputs, double** outputs, int nFrames)
@@ -300,12 +300,7 @@ void Kestrine::ProcessBlock(double** inputs, double** outputs, int nFrames)
     ProcessFrames<false>(inputs[0], inputs[0], outputs[0], outputs[0], nFrames);
 
   mMeterDirty.store(true, std::memory_order_relaxed);
-  if (mLatencyUpdate.exchange(false, std::memory_order_relaxed))
-  {
-    const int latency = FullLatency();
-    mBypassDelay->SetLength(latency);
-    if (latency != GetLatency()) SetLatency(latency);
-  }
+  if (mLatencyUpdate.exchange(false, std::memory_order_relaxed)) ApplyLatency();
 }
 
 template <bool kStereo>

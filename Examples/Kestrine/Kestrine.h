@@ -78,6 +78,10 @@ private:
   void DesignHighPassNow();
   void SizeForSampleRate(); // reset and activation steps shared by both
   void ReserveLongestLatency();
+  // Sets the bypass delay to the current mode's latency and reports it.
+  void ApplyLatency();
+  // Reset and activation steps shared by both: delays, meters, shelves, high-pass.
+  void ResetDelaysMetersAndFilters();
   // Clears every filter, resampler and delay whose state is no longer finite.
   void RecoverNonFiniteState();
 
