@@ -97,17 +97,6 @@ std::unique_ptr<Timer> Timer::Create(ITimerFunction func, uint32_t intervalMs)
   return std::make_unique<Timer_impl>(std::move(func), intervalMs);
 }
 
-uint64_t Timer::NowMs()
-{
-  using namespace std::chrono;
-  return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-int Timer::PumpAll()
-{
-  return PumpAll(NowMs());
-}
-
 int Timer::PumpAll(uint64_t)
 {
   // Thread timers post WM_TIMER to the calling thread; dispatching one calls
