@@ -4,7 +4,6 @@
 #include "IPlugTimer.h"
 
 #include <algorithm>
-#include <chrono>
 #include <mutex>
 #include <vector>
 

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <vector>
 
 namespace iplug
