@@ -271,6 +271,9 @@ void Kestrine::OnReset()
   const float sr = SampleRate();
   DesignOversampler(*mStage1, *mStage2, sr);
   ConfigureExciterOutputFilter(*mOutputFIR, sr);
+  // Reconfiguring keeps the old ring entries, which no longer line up when
+  // the tap count changed: a reset drops them rather than play them back.
+  mOutputFIR->Clear();
   ResetDelaysMetersAndFilters();
   mDriveGain = 1.f;
 }

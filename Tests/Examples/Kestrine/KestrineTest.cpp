@@ -256,3 +256,36 @@ TEST(KestrineEffect, RecoversFromNonFiniteInputWithinOneBlock)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST(KestrineEffect, ResetAtANewRateLeavesNoStaleExciterHistory)
+{
+  KestrineHarness h(48000.);
+  h.Set(kMode, kModeExciter);
+  h.Process(Noise(2, 4096, 0.9f));
+  h.effect->SetSampleRate(96000.);
+  h.effect->OnReset();
+  auto out = h.Process(Impulse(2, 512, 0.f));
+  for (auto& ch : out)
+    for (float v : ch) ASSERT_EQ(v, 0.f);
+}
+
+TEST(KestrineEffect, ActivationKeepsDesignsAndLatency)
+{
+  KestrineHarness h(96000.);
+  h.Set(kMode, kModeExciter);
+  h.Process(Noise(2, 1024, 0.5f));
+  h.effect->OnActivate(false); // nothing
+  EXPECT_EQ(h.effect->GetLatency(), 44);
+  h.effect->OnActivate(true);
+  EXPECT_EQ(h.effect->GetLatency(), 44);
+  // Delays, filters and the FIR are cleared; only the resamplers' short
+  // history (kept by activation) still rings out, far below the input level.
+  auto out = h.Process(Impulse(2, 512, 0.f));
+  for (auto& ch : out)
+    for (float v : ch) ASSERT_LT(std::fabs(v), 1e-4f);
+}
+
+} // namespace
