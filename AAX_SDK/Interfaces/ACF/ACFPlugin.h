@@ -20,4 +20,5 @@ using ACFCanUnloadNowProc = ACFRESULT (*)(IACFUnknown* host);
 using ACFGetSDKVersionProc = ACFRESULT (*)(uint64_t* version);
 }
 
-constexpr uint64_t kACFSDKVersion = 0x20300D5E5B4ull; // 2213319435700
+// High word 0x203, low word 14017972.
+constexpr uint64_t kACFSDKVersion = 0x20300D5E5B4ull;
