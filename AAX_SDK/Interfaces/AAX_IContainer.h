@@ -9,10 +9,10 @@ public:
   enum EStatus : int32_t
   {
     eStatus_Success = 0,
-    eStatus_Overflow = 1,     // no room for the element
+    eStatus_Overflow = 1, // no room for the element
     eStatus_NotInitialized = 2,
     eStatus_Unavailable = 3,
-    eStatus_Unsupported = 4   // the element cannot be stored (a null pointer)
+    eStatus_Unsupported = 4 // the element cannot be stored (a null pointer)
   };
 
   virtual ~AAX_IContainer() = default;

@@ -86,7 +86,8 @@ AAX_Result IPlugAAX::EffectInit()
     {
       // A repeated Initialize: the parameters of the first one are still registered.
       delete bypass;
-      mBypassParameter = dynamic_cast<AAX_CParameter<bool>*>(mParameterManager.GetParameterByID(bypassID.Get()));
+      mBypassParameter =
+          dynamic_cast<AAX_CParameter<bool>*>(mParameterManager.GetParameterByID(bypassID.Get()));
     }
 
     mParamIDs.clear();
@@ -121,7 +122,8 @@ void IPlugAAX::RegisterFrameworkParameter(int paramIdx)
   case kTypeDouble:
     parameter = new AAX_CParameter<double>(
         id, name, p->GetDefault(), AAX_CIPlugTaperDelegate<double>(*p),
-        AAX_CUnitDisplayDelegateDecorator<double>(AAX_CNumberDisplayDelegate<double, 2, 0>(), unit), automatable);
+        AAX_CUnitDisplayDelegateDecorator<double>(AAX_CNumberDisplayDelegate<double, 2, 0>(), unit),
+        automatable);
     parameter->SetNumberOfSteps(128);
     parameter->SetType(AAX_eParameterType_Continuous);
     break;
@@ -151,7 +153,8 @@ void IPlugAAX::RegisterFrameworkParameter(int paramIdx)
     parameter->SetType(AAX_eParameterType_Discrete);
     break;
   }
-  default: return; // no AAX parameter; the identifier stays taken
+  default:
+    return; // no AAX parameter; the identifier stays taken
   }
   if (!mParameterManager.AddParameter(parameter)) delete parameter;
 }
@@ -368,7 +371,8 @@ AAX_Result IPlugAAX::UpdateParameterNormalizedValue(AAX_CParamID identifier, dou
 void IPlugAAX::BeginHostGesture(int paramIdx)
 {
   AAX_ASSERT(paramIdx >= 0 && paramIdx < static_cast<int>(mParamIDs.size()));
-  if (paramIdx >= 0 && paramIdx < static_cast<int>(mParamIDs.size())) TouchParameter(ParamIdentifier(paramIdx));
+  if (paramIdx >= 0 && paramIdx < static_cast<int>(mParamIDs.size()))
+    TouchParameter(ParamIdentifier(paramIdx));
 }
 
 void IPlugAAX::SendValueToHost(int paramIdx, double normalizedValue)
@@ -381,7 +385,8 @@ void IPlugAAX::SendValueToHost(int paramIdx, double normalizedValue)
 void IPlugAAX::EndHostGesture(int paramIdx)
 {
   AAX_ASSERT(paramIdx >= 0 && paramIdx < static_cast<int>(mParamIDs.size()));
-  if (paramIdx >= 0 && paramIdx < static_cast<int>(mParamIDs.size())) ReleaseParameter(ParamIdentifier(paramIdx));
+  if (paramIdx >= 0 && paramIdx < static_cast<int>(mParamIDs.size()))
+    ReleaseParameter(ParamIdentifier(paramIdx));
 }
 
 // --- State chunk ------------------------------------------------------------------
@@ -447,7 +452,8 @@ AAX_Result IPlugAAX::SetChunk(AAX_CTypeID chunkID, const AAX_SPlugInChunk* chunk
     ByteChunk state;
     state.PutBytes(chunk->fData, chunk->fSize);
     LoadState(state, 0);
-    for (int i = 0; i < NParams(); ++i) SetParameterNormalizedValue(ParamIdentifier(i), GetParam(i)->GetNormal());
+    for (int i = 0; i < NParams(); ++i)
+      SetParameterNormalizedValue(ParamIdentifier(i), GetParam(i)->GetNormal());
     StateRestored();
     ++mNumPlugInChanges;
   }

@@ -16,20 +16,20 @@ struct InstanceInfo;
 
 struct AAXPlugInDescription
 {
-  const char* effectID;        // "com.<maker>.aax.<name>"
-  const char* effectNames;     // names separated by line breaks; also the package names
+  const char* effectID;    // "com.<maker>.aax.<name>"
+  const char* effectNames; // names separated by line breaks; also the package names
   const char* manufacturerName;
   AAX_CTypeID manufacturerID;
-  AAX_CTypeID productID;       // the plug-in's unique code
+  AAX_CTypeID productID; // the plug-in's unique code
   uint32_t packageVersion;
   uint32_t category;
-  const char* channelIOStr;    // "1-1 2-2"
+  const char* channelIOStr; // "1-1 2-2"
   // One native and one AudioSuite code per I/O configuration, in order; a
   // configuration beyond the lists gets "none".
   const AAX_CTypeID* nativeIDs;
   const AAX_CTypeID* audioSuiteIDs;
   int numIDs;
-  const char* midiNodeName;    // input and output MIDI node name
+  const char* midiNodeName; // input and output MIDI node name
   bool doesMidiIn;
   bool doesMidiOut;
   // Constructs the plug-in; may throw (the factory callback catches).

@@ -9,17 +9,28 @@ AAX_EStemFormat AAX_StemFormatForChannelCount(int32_t channels)
 {
   switch (channels)
   {
-  case 1: return AAX_MakeStemFormat(0, 1);
-  case 2: return AAX_MakeStemFormat(1, 2);
-  case 3: return AAX_MakeStemFormat(2, 3);
-  case 4: return AAX_MakeStemFormat(4, 4);
-  case 5: return AAX_MakeStemFormat(5, 5);
-  case 6: return AAX_MakeStemFormat(6, 6);
-  case 7: return AAX_MakeStemFormat(11, 7);
-  case 8: return AAX_MakeStemFormat(12, 8);
-  case 10: return AAX_MakeStemFormat(13, 10);
-  case 12: return AAX_MakeStemFormat(26, 12);
-  default: return AAX_eStemFormat_None;
+  case 1:
+    return AAX_MakeStemFormat(0, 1);
+  case 2:
+    return AAX_MakeStemFormat(1, 2);
+  case 3:
+    return AAX_MakeStemFormat(2, 3);
+  case 4:
+    return AAX_MakeStemFormat(4, 4);
+  case 5:
+    return AAX_MakeStemFormat(5, 5);
+  case 6:
+    return AAX_MakeStemFormat(6, 6);
+  case 7:
+    return AAX_MakeStemFormat(11, 7);
+  case 8:
+    return AAX_MakeStemFormat(12, 8);
+  case 10:
+    return AAX_MakeStemFormat(13, 10);
+  case 12:
+    return AAX_MakeStemFormat(26, 12);
+  default:
+    return AAX_eStemFormat_None;
   }
 }
 
@@ -65,16 +76,18 @@ AAX_Result DescribeAlgorithm(AAX_VEffectDescriptor& effect, const AAX_SIPlugSetu
   err = component->AddAudioBufferLength(kFieldNumSamples);
   err = component->AddClock(kFieldClock);
   if (setupInfo.mNumMeters > 0)
-    err = component->AddMeters(kFieldMeters, setupInfo.mMeterIDs, static_cast<uint32_t>(setupInfo.mNumMeters));
+    err =
+        component->AddMeters(kFieldMeters, setupInfo.mMeterIDs, static_cast<uint32_t>(setupInfo.mNumMeters));
   else
     err = component->AddPrivateData(kFieldMeters, sizeof(int32_t));
   if (setupInfo.mWantsSideChain) err = component->AddSideChainIn(kFieldSideChain);
 
   AAX_ASSERT(setupInfo.mNumAuxOutputStems <= kMaxAuxOutputStems);
-  const int32_t numAux = setupInfo.mNumAuxOutputStems < kMaxAuxOutputStems ? setupInfo.mNumAuxOutputStems
-                                                                           : kMaxAuxOutputStems;
+  const int32_t numAux =
+      setupInfo.mNumAuxOutputStems < kMaxAuxOutputStems ? setupInfo.mNumAuxOutputStems : kMaxAuxOutputStems;
   for (int32_t i = 0; i < numAux; ++i)
-    err = component->AddAuxOutputStem(0, setupInfo.mAuxOutputStemFormats[i], setupInfo.mAuxOutputStemNames[i]);
+    err =
+        component->AddAuxOutputStem(0, setupInfo.mAuxOutputStemFormats[i], setupInfo.mAuxOutputStemNames[i]);
 
   err = component->AddPrivateData(kFieldPrivateData, sizeof(AAX_SIPlugPrivateData));
   err = component->AddDataInPort(kFieldCurrentStateNum, sizeof(int64_t), 1);

@@ -84,19 +84,19 @@ static_assert(sizeof(AAX_SIPlugPrivateData) == 8, "private data block is 8 bytes
 // The render context: one pointer-sized field per field index.
 struct AAX_SIPlugRenderInfo
 {
-  float** mAudioInputs;                                            // 0
-  float** mAudioOutputs;                                           // 1
-  int32_t* mNumSamples;                                            // 2
-  AAX_CTimestamp* mClock;                                          // 3
-  AAX_IMIDINode* mInputNode;                                       // 4
-  AAX_IMIDINode* mOutputNode;                                      // 5
-  AAX_IMIDINode* mGlobalNode;                                      // 6
-  AAX_IMIDINode* mTransportNode;                                   // 7
+  float** mAudioInputs;                                              // 0
+  float** mAudioOutputs;                                             // 1
+  int32_t* mNumSamples;                                              // 2
+  AAX_CTimestamp* mClock;                                            // 3
+  AAX_IMIDINode* mInputNode;                                         // 4
+  AAX_IMIDINode* mOutputNode;                                        // 5
+  AAX_IMIDINode* mGlobalNode;                                        // 6
+  AAX_IMIDINode* mTransportNode;                                     // 7
   AAX_IMIDINode* mAdditionalInputMIDINodes[kMaxAdditionalMIDINodes]; // 8 to 22
-  AAX_SIPlugPrivateData* mPrivateData;                             // 23
-  float** mMeters;                                                 // 24
-  int64_t* mCurrentStateNum;                                       // 25
-  int32_t* mSideChainP;                                            // 26, only when side chain is wanted
+  AAX_SIPlugPrivateData* mPrivateData;                               // 23
+  float** mMeters;                                                   // 24
+  int64_t* mCurrentStateNum;                                         // 25
+  int32_t* mSideChainP;                                              // 26, only when side chain is wanted
 };
 
 constexpr AAX_CFieldIndex kFieldAudioInputs = 0;

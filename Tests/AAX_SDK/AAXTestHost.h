@@ -278,7 +278,10 @@ public:
   }
   AAX_Result AddAudioIn(AAX_CFieldIndex f) override { return Field("AddAudioIn", f, "audio in"); }
   AAX_Result AddAudioOut(AAX_CFieldIndex f) override { return Field("AddAudioOut", f, "audio out"); }
-  AAX_Result AddAudioBufferLength(AAX_CFieldIndex f) override { return Field("AddAudioBufferLength", f, "length"); }
+  AAX_Result AddAudioBufferLength(AAX_CFieldIndex f) override
+  {
+    return Field("AddAudioBufferLength", f, "length");
+  }
   AAX_Result AddClock(AAX_CFieldIndex f) override { return Field("AddClock", f, "clock"); }
   AAX_Result AddSideChainIn(AAX_CFieldIndex f) override { return Field("AddSideChainIn", f, "side chain"); }
   AAX_Result AddMIDINode(AAX_CFieldIndex f, AAX_EMIDINodeType type, const char* name, uint32_t mask) override
@@ -416,7 +419,8 @@ public:
 protected:
   void* Find(const acfIID& iid) override
   {
-    if (iid == IID_AAX_ICollection || iid == IID_IACFPluginDefinition) return static_cast<AAX_ICollection*>(this);
+    if (iid == IID_AAX_ICollection || iid == IID_IACFPluginDefinition)
+      return static_cast<AAX_ICollection*>(this);
     return HostObject::Find(iid);
   }
 };

@@ -479,7 +479,8 @@ TEST_F(InstanceTest, ChunkRoundTripRestoresEveryParameter)
   chunk->fChunkID = kChunkID;
 
   std::vector<double> saved;
-  for (int i = 1; i <= kNumKestrineParams; ++i) saved.push_back(instance.Normalized(std::to_string(i).c_str()));
+  for (int i = 1; i <= kNumKestrineParams; ++i)
+    saved.push_back(instance.Normalized(std::to_string(i).c_str()));
 
   AAX_CBoolean equal = 0;
   p.CompareActiveChunk(chunk, &equal);

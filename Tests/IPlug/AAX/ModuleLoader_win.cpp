@@ -20,5 +20,6 @@ LoadedModule::~LoadedModule()
 
 void* LoadedModule::Symbol(const char* name) const
 {
-  return mHandle ? reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(mHandle), name)) : nullptr;
+  return mHandle ? reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(mHandle), name))
+                 : nullptr;
 }

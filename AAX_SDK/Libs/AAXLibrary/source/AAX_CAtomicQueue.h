@@ -79,7 +79,9 @@ public:
   // Consumer thread: drops every element without releasing it.
   void Clear() override
   {
-    while (Pop()) {}
+    while (Pop())
+    {
+    }
   }
 
   uint32_t WriteIndex() const { return mWriteIdx.load(); }

@@ -66,98 +66,99 @@ void SetModuleHandle(void* handle)
 }
 } // namespace AAX
 
-extern "C" {
-
-ACF_EXPORT ACFRESULT ACFStartup(IACFUnknown* host)
+extern "C"
 {
-  try
-  {
-    AAX_CHostServices::Set(host);
-    return kACFResult_OK;
-  }
-  catch (...)
-  {
-    return kACFResult_Unexpected;
-  }
-}
 
-ACF_EXPORT ACFRESULT ACFShutdown(IACFUnknown*)
-{
-  try
+  ACF_EXPORT ACFRESULT ACFStartup(IACFUnknown* host)
   {
-    AAX_CHostServices::Clear();
-    return kACFResult_OK;
+    try
+    {
+      AAX_CHostServices::Set(host);
+      return kACFResult_OK;
+    }
+    catch (...)
+    {
+      return kACFResult_Unexpected;
+    }
   }
-  catch (...)
-  {
-    return kACFResult_Unexpected;
-  }
-}
 
-ACF_EXPORT ACFRESULT ACFRegisterPlugin(IACFUnknown* host, IACFPluginDefinition** definition)
-{
-  try
+  ACF_EXPORT ACFRESULT ACFShutdown(IACFUnknown*)
   {
-    if (!definition) return AAX_ERROR_NULL_OBJECT;
-    *definition = nullptr;
-    return AAXRegisterPlugin(host, definition);
+    try
+    {
+      AAX_CHostServices::Clear();
+      return kACFResult_OK;
+    }
+    catch (...)
+    {
+      return kACFResult_Unexpected;
+    }
   }
-  catch (...)
-  {
-    return kACFResult_Unexpected;
-  }
-}
 
-ACF_EXPORT ACFRESULT ACFRegisterComponent(IACFUnknown*, uint32_t, IACFUnknown** component)
-{
-  try
+  ACF_EXPORT ACFRESULT ACFRegisterPlugin(IACFUnknown* host, IACFPluginDefinition** definition)
   {
-    if (component) *component = nullptr;
-    return kACFResult_OK;
+    try
+    {
+      if (!definition) return AAX_ERROR_NULL_OBJECT;
+      *definition = nullptr;
+      return AAXRegisterPlugin(host, definition);
+    }
+    catch (...)
+    {
+      return kACFResult_Unexpected;
+    }
   }
-  catch (...)
-  {
-    return kACFResult_Unexpected;
-  }
-}
 
-ACF_EXPORT ACFRESULT ACFGetClassFactory(IACFUnknown*, const acfCLSID*, const acfIID*, void** factory)
-{
-  try
+  ACF_EXPORT ACFRESULT ACFRegisterComponent(IACFUnknown*, uint32_t, IACFUnknown** component)
   {
-    if (factory) *factory = nullptr;
-    return AAX_ERROR_UNIMPLEMENTED;
+    try
+    {
+      if (component) *component = nullptr;
+      return kACFResult_OK;
+    }
+    catch (...)
+    {
+      return kACFResult_Unexpected;
+    }
   }
-  catch (...)
-  {
-    return kACFResult_Unexpected;
-  }
-}
 
-ACF_EXPORT ACFRESULT ACFCanUnloadNow(IACFUnknown*)
-{
-  try
+  ACF_EXPORT ACFRESULT ACFGetClassFactory(IACFUnknown*, const acfCLSID*, const acfIID*, void** factory)
   {
-    return CACFUnknown::GetActiveObjectCount();
+    try
+    {
+      if (factory) *factory = nullptr;
+      return AAX_ERROR_UNIMPLEMENTED;
+    }
+    catch (...)
+    {
+      return kACFResult_Unexpected;
+    }
   }
-  catch (...)
-  {
-    return kACFResult_Unexpected;
-  }
-}
 
-ACF_EXPORT ACFRESULT ACFGetSDKVersion(uint64_t* version)
-{
-  try
+  ACF_EXPORT ACFRESULT ACFCanUnloadNow(IACFUnknown*)
   {
-    if (!version) return AAX_ERROR_NULL_OBJECT;
-    *version = kACFSDKVersion;
-    return kACFResult_OK;
+    try
+    {
+      return CACFUnknown::GetActiveObjectCount();
+    }
+    catch (...)
+    {
+      return kACFResult_Unexpected;
+    }
   }
-  catch (...)
+
+  ACF_EXPORT ACFRESULT ACFGetSDKVersion(uint64_t* version)
   {
-    return kACFResult_Unexpected;
+    try
+    {
+      if (!version) return AAX_ERROR_NULL_OBJECT;
+      *version = kACFSDKVersion;
+      return kACFResult_OK;
+    }
+    catch (...)
+    {
+      return kACFResult_Unexpected;
+    }
   }
-}
 
 } // extern "C"

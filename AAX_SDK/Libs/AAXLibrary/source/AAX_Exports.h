@@ -9,15 +9,16 @@
 #define ACF_EXPORT
 #endif
 
-extern "C" {
-ACF_EXPORT ACFRESULT ACFStartup(IACFUnknown* host);
-ACF_EXPORT ACFRESULT ACFShutdown(IACFUnknown* host);
-ACF_EXPORT ACFRESULT ACFRegisterPlugin(IACFUnknown* host, IACFPluginDefinition** definition);
-ACF_EXPORT ACFRESULT ACFRegisterComponent(IACFUnknown* host, uint32_t index, IACFUnknown** component);
-ACF_EXPORT ACFRESULT ACFGetClassFactory(IACFUnknown* host, const acfCLSID* clsid, const acfIID* iid,
-                                        void** factory);
-ACF_EXPORT ACFRESULT ACFCanUnloadNow(IACFUnknown* host);
-ACF_EXPORT ACFRESULT ACFGetSDKVersion(uint64_t* version);
+extern "C"
+{
+  ACF_EXPORT ACFRESULT ACFStartup(IACFUnknown* host);
+  ACF_EXPORT ACFRESULT ACFShutdown(IACFUnknown* host);
+  ACF_EXPORT ACFRESULT ACFRegisterPlugin(IACFUnknown* host, IACFPluginDefinition** definition);
+  ACF_EXPORT ACFRESULT ACFRegisterComponent(IACFUnknown* host, uint32_t index, IACFUnknown** component);
+  ACF_EXPORT ACFRESULT ACFGetClassFactory(IACFUnknown* host, const acfCLSID* clsid, const acfIID* iid,
+                                          void** factory);
+  ACF_EXPORT ACFRESULT ACFCanUnloadNow(IACFUnknown* host);
+  ACF_EXPORT ACFRESULT ACFGetSDKVersion(uint64_t* version);
 }
 
 namespace AAX
