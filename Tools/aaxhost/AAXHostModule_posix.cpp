@@ -1,0 +1,80 @@
+// Module loading with dlopen (Linux and other POSIX systems).
+#include "AAXHostModule.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+namespace aaxhost
+{
+
+namespace
+{
+template <typename F> bool Resolve(void* handle, const char* name, F& out, std::string& error)
+{
+  void* p = dlsym(handle, name);
+  if (!p)
+  {
+    error = std::string("missing export ") + name;
+    return false;
+  }
+  out = reinterpret_cast<F>(p);
+  return true;
+}
+} // namespace
+
+std::unique_ptr<Module> Module::Open(const std::string& path, std::string& error)
+{
+  // A plain file name would be searched on the library path; the user means a file.
+  std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+  if (access(file.c_str(), R_OK) != 0)
+  {
+    error = "cannot read module " + path;
+    return nullptr;
+  }
+  void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle)
+  {
+    const char* why = dlerror();
+    error = "cannot load module " + path + ": " + (why ? why : "unknown error");
+    return nullptr;
+  }
+  std::unique_ptr<Module> m(new Module);
+  m->mHandle = handle;
+  m->mPath = path;
+  ModuleExports& e = m->mExports;
+  std::string missing;
+  if (!Resolve(handle, "ACFStartup", e.startup, missing) ||
+      !Resolve(handle, "ACFShutdown", e.shutdown, missing) ||
+      !Resolve(handle, "ACFRegisterPlugin", e.registerPlugin, missing) ||
+      !Resolve(handle, "ACFRegisterComponent", e.registerComponent, missing) ||
+      !Resolve(handle, "ACFGetClassFactory", e.getClassFactory, missing) ||
+      !Resolve(handle, "ACFCanUnloadNow", e.canUnloadNow, missing) ||
+      !Resolve(handle, "ACFGetSDKVersion", e.getSDKVersion, missing))
+  {
+    error = "not a plug-in module: " + path + ": " + missing;
+    return nullptr; // the destructor closes the handle
+  }
+  // Without a message loop on this system the framework timer is pumped by
+  // the process: use the module's pump when its symbol is visible. This is
+  // not one of the exports, and a module without it simply runs no timers.
+  void* pump = dlsym(handle, "_ZN5iplug5Timer7PumpAllEv");
+  if (pump) m->mTimerPump = reinterpret_cast<void (*)()>(pump);
+  return m;
+}
+
+Module::~Module()
+{
+  if (mHandle) dlclose(mHandle);
+}
+
+void Module::PumpUserInterface()
+{
+  if (mTimerPump) mTimerPump();
+}
+
+bool StandardErrorIsTerminal()
+{
+  return isatty(STDERR_FILENO) != 0;
+}
+
+} // namespace aaxhost
