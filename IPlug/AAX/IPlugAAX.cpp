@@ -210,8 +210,11 @@ void IPlugAAX::RenderBlock(AAX_SIPlugRenderInfo* renderInfo, const ParamValuePai
   {
     SetChannelsConnected(kInput, 0, nIn, true);
     SetChannelsConnected(kInput, nIn, maxIn - nIn, false);
-    const int32_t sideChain = renderInfo->mSideChainP ? *renderInfo->mSideChainP : 0;
-    if (MaxNBuses(kInput) >= 2 && sideChain != 0 && renderInfo->mAudioInputs)
+    // Field 26 exists only in contexts described with a side chain (two or
+    // more input buses): a plug-in without one must not read past field 25.
+    const bool hasSideChain = MaxNBuses(kInput) >= 2;
+    const int32_t sideChain = hasSideChain && renderInfo->mSideChainP ? *renderInfo->mSideChainP : 0;
+    if (hasSideChain && sideChain != 0 && renderInfo->mAudioInputs)
     {
       SetChannelsConnected(kInput, mMainInputBusWidth, 1, true);
       AttachHostBuffers(kInput, 0, nIn, renderInfo->mAudioInputs, n);
