@@ -50,14 +50,13 @@ public:
   const std::string& Path() const { return mPath; }
 
   // User-interface thread: runs the framework timers that the module started
-  // on this thread (Windows: dispatches the thread's timer messages; Linux:
-  // the module's own timer pump when it makes one visible, else nothing).
+  // on this thread (Windows: dispatches the thread's timer messages; other
+  // systems have no message loop to dispatch, so nothing).
   void PumpUserInterface();
 
 private:
   Module() = default;
   void* mHandle = nullptr;
-  void (*mTimerPump)() = nullptr;
   std::string mPath;
   ModuleExports mExports;
 };

@@ -54,11 +54,6 @@ std::unique_ptr<Module> Module::Open(const std::string& path, std::string& error
     error = "not a plug-in module: " + path + ": " + missing;
     return nullptr; // the destructor closes the handle
   }
-  // Without a message loop on this system the framework timer is pumped by
-  // the process: use the module's pump when its symbol is visible. This is
-  // not one of the exports, and a module without it simply runs no timers.
-  void* pump = dlsym(handle, "_ZN5iplug5Timer7PumpAllEv");
-  if (pump) m->mTimerPump = reinterpret_cast<void (*)()>(pump);
   return m;
 }
 
@@ -69,7 +64,8 @@ Module::~Module()
 
 void Module::PumpUserInterface()
 {
-  if (mTimerPump) mTimerPump();
+  // No message loop here, and a module shows the host nothing but its seven
+  // exports: a module's framework timer has nothing to pump it on this system.
 }
 
 bool StandardErrorIsTerminal()
