@@ -13,6 +13,9 @@ uint64_t Timer::NowMs()
   return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-int Timer::PumpAll() { return PumpAll(NowMs()); }
+int Timer::PumpAll()
+{
+  return PumpAll(NowMs());
+}
 
 } // namespace iplug
