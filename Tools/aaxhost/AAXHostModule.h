@@ -4,7 +4,7 @@
 // AAXHostModule_posix.cpp (dlopen) or AAXHostModule_win.cpp (LoadLibrary).
 #pragma once
 
-#include "ACF/ACFBase.h"
+#include "ACF/ACFPlugin.h"
 
 #include <cstdint>
 #include <memory>
@@ -13,28 +13,7 @@
 namespace aaxhost
 {
 
-// The exports with the argument lists this host passes. Only the arguments
-// the module is documented to use are meaningful; the others are passed as
-// null or zero.
-using ACFStartupProc = ACFRESULT (*)(IACFUnknown* host);
-using ACFShutdownProc = ACFRESULT (*)(IACFUnknown* host);
-using ACFRegisterPluginProc = ACFRESULT (*)(IACFUnknown* host, IACFPluginDefinition** definition);
-using ACFRegisterComponentProc = ACFRESULT (*)(IACFUnknown* host, uint32_t index, IACFUnknown** component);
-using ACFGetClassFactoryProc = ACFRESULT (*)(IACFUnknown* host, const acfCLSID& clsid, const acfIID& iid,
-                                             void** factory);
-using ACFCanUnloadNowProc = ACFRESULT (*)(IACFUnknown* host);
-using ACFGetSDKVersionProc = ACFRESULT (*)(uint64_t* version);
-
-struct ModuleExports
-{
-  ACFStartupProc startup = nullptr;
-  ACFShutdownProc shutdown = nullptr;
-  ACFRegisterPluginProc registerPlugin = nullptr;
-  ACFRegisterComponentProc registerComponent = nullptr;
-  ACFGetClassFactoryProc getClassFactory = nullptr;
-  ACFCanUnloadNowProc canUnloadNow = nullptr;
-  ACFGetSDKVersionProc getSDKVersion = nullptr;
-};
+using ModuleExports = ACFModuleExports;
 
 class Module
 {

@@ -21,5 +21,17 @@ extern "C"
   using ACFGetSDKVersionProc = ACFRESULT (*)(uint64_t* version);
 }
 
+// The seven entry points as a host resolves them from a loaded module.
+struct ACFModuleExports
+{
+  ACFStartupProc startup = nullptr;
+  ACFShutdownProc shutdown = nullptr;
+  ACFRegisterPluginProc registerPlugin = nullptr;
+  ACFRegisterComponentProc registerComponent = nullptr;
+  ACFGetClassFactoryProc getClassFactory = nullptr;
+  ACFCanUnloadNowProc canUnloadNow = nullptr;
+  ACFGetSDKVersionProc getSDKVersion = nullptr;
+};
+
 // High word 0x203, low word 14017972.
 constexpr uint64_t kACFSDKVersion = 0x20300D5E5B4ull;

@@ -4,7 +4,7 @@
 #include "AAXTestHost.h"
 #include "AAX_IEffectParameters.h"
 #include "ACF/ACFPlugin.h"
-#include "ModuleLoader.h"
+#include "AAXHostModule.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +16,10 @@
 namespace
 {
 constexpr AAX_CTypeID kChunkID = AAX_FourCharCode("Kzqe");
-constexpr int kNumFields = 27;
+// Fields 0 to 25, exactly as described: a context has no field 26 unless a
+// side chain was described, so the module must never read it.
+constexpr int kNumFields = 26;
 constexpr int kNumKestrineParams = 11;
-
-struct Exports
-{
-  ACFStartupProc startup = nullptr;
-  ACFShutdownProc shutdown = nullptr;
-  ACFRegisterPluginProc registerPlugin = nullptr;
-  ACFRegisterComponentProc registerComponent = nullptr;
-  ACFGetClassFactoryProc getClassFactory = nullptr;
-  ACFCanUnloadNowProc canUnloadNow = nullptr;
-  ACFGetSDKVersionProc getSDKVersion = nullptr;
-};
 
 // One plug-in instance with the host objects it talks to and a render context.
 class Instance
@@ -81,7 +72,6 @@ public:
     fields[7] = static_cast<AAX_IMIDINode*>(&transportNode);
     fields[23] = privateData;
     fields[25] = &controller.mStateNum;
-    fields[26] = nullptr;
     void* contexts[1] = {fields};
     render(contexts, contexts + 1);
   }
@@ -132,7 +122,11 @@ double Peak(const std::vector<std::vector<float>>& x)
 class ModuleTest : public ::testing::Test
 {
 protected:
-  static void SetUpTestSuite() { sModule = new LoadedModule(KESTRINE_MODULE_PATH); }
+  // The stand-in host's loader: dlopen or LoadLibrary, then the seven exports.
+  static void SetUpTestSuite()
+  {
+    sModule = aaxhost::Module::Open(KESTRINE_MODULE_PATH, sLoadError).release();
+  }
   static void TearDownTestSuite()
   {
     delete sModule;
@@ -141,16 +135,8 @@ protected:
 
   void SetUp() override
   {
-    ASSERT_TRUE(sModule->IsLoaded()) << sModule->Error();
-    x.startup = sModule->Function<ACFStartupProc>("ACFStartup");
-    x.shutdown = sModule->Function<ACFShutdownProc>("ACFShutdown");
-    x.registerPlugin = sModule->Function<ACFRegisterPluginProc>("ACFRegisterPlugin");
-    x.registerComponent = sModule->Function<ACFRegisterComponentProc>("ACFRegisterComponent");
-    x.getClassFactory = sModule->Function<ACFGetClassFactoryProc>("ACFGetClassFactory");
-    x.canUnloadNow = sModule->Function<ACFCanUnloadNowProc>("ACFCanUnloadNow");
-    x.getSDKVersion = sModule->Function<ACFGetSDKVersionProc>("ACFGetSDKVersion");
-    ASSERT_TRUE(x.startup && x.shutdown && x.registerPlugin && x.registerComponent && x.getClassFactory &&
-                x.canUnloadNow && x.getSDKVersion);
+    ASSERT_NE(sModule, nullptr) << sLoadError;
+    x = sModule->Exports();
     ASSERT_EQ(x.startup(&host), 0);
   }
   void TearDown() override
@@ -169,12 +155,14 @@ protected:
     return collection->mEffects[0].second;
   }
 
-  static LoadedModule* sModule;
-  Exports x;
+  static aaxhost::Module* sModule;
+  static std::string sLoadError;
+  ACFModuleExports x;
   aaxtest::Host host;
   AAX_Result registerResult = -1;
 };
-LoadedModule* ModuleTest::sModule = nullptr;
+aaxhost::Module* ModuleTest::sModule = nullptr;
+std::string ModuleTest::sLoadError;
 
 // --- Module-level answers -------------------------------------------------------
 
