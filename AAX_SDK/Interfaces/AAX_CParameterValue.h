@@ -3,9 +3,14 @@
 #include "AAX_Assert.h"
 #include "AAX_IParameterValue.h"
 
+#include <atomic>
 #include <cstring>
 #include <type_traits>
 
+// One parameter's identifier and current value. The value is written by the
+// host's parameter threads and read by the render thread (for example the
+// master bypass in every render call), so it is held as a relaxed atomic: a
+// reader sees either the old or the new value, never a torn one.
 template <typename T> class AAX_CParameterValue : public AAX_IParameterValue
 {
 public:
@@ -19,11 +24,17 @@ public:
     mIdentifier[n] = '\0';
   }
 
+  AAX_CParameterValue(const AAX_CParameterValue& other) : mValue(other.Get())
+  {
+    std::memcpy(mIdentifier, other.mIdentifier, sizeof(mIdentifier));
+  }
+  AAX_CParameterValue& operator=(const AAX_CParameterValue&) = delete;
+
   AAX_CParameterValue* Clone() const override { return new AAX_CParameterValue(*this); }
   AAX_CParamID Identifier() const override { return mIdentifier; }
 
-  const T& Get() const { return mValue; }
-  void Set(const T& value) { mValue = value; }
+  T Get() const { return mValue.load(std::memory_order_relaxed); }
+  void Set(const T& value) { mValue.store(value, std::memory_order_relaxed); }
 
   bool GetValueAsBool(bool* value) const override { return GetAs(value); }
   bool GetValueAsInt32(int32_t* value) const override { return GetAs(value); }
@@ -36,7 +47,7 @@ private:
     if constexpr (std::is_same_v<U, T>)
     {
       if (!value) return false;
-      *value = mValue;
+      *value = Get();
       return true;
     }
     else
@@ -47,5 +58,5 @@ private:
   }
 
   char mIdentifier[eParemeterDefaultMaxIdentifierSize] = {};
-  T mValue;
+  std::atomic<T> mValue;
 };
