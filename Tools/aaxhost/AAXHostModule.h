@@ -35,6 +35,10 @@ public:
 
 private:
   Module() = default;
+  // The operating system's symbol lookup (dlsym or GetProcAddress); null when absent.
+  void* Symbol(const char* name) const;
+  // Resolves all seven exports, or names the first one missing.
+  bool ResolveExports(std::string& missing);
   void* mHandle = nullptr;
   std::string mPath;
   ModuleExports mExports;

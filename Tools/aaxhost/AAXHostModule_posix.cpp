@@ -7,21 +7,6 @@
 namespace aaxhost
 {
 
-namespace
-{
-template <typename F> bool Resolve(void* handle, const char* name, F& out, std::string& error)
-{
-  void* p = dlsym(handle, name);
-  if (!p)
-  {
-    error = std::string("missing export ") + name;
-    return false;
-  }
-  out = reinterpret_cast<F>(p);
-  return true;
-}
-} // namespace
-
 std::unique_ptr<Module> Module::Open(const std::string& path, std::string& error)
 {
   // A plain file name would be searched on the library path; the user means a file.
@@ -41,20 +26,18 @@ std::unique_ptr<Module> Module::Open(const std::string& path, std::string& error
   std::unique_ptr<Module> m(new Module);
   m->mHandle = handle;
   m->mPath = path;
-  ModuleExports& e = m->mExports;
   std::string missing;
-  if (!Resolve(handle, "ACFStartup", e.startup, missing) ||
-      !Resolve(handle, "ACFShutdown", e.shutdown, missing) ||
-      !Resolve(handle, "ACFRegisterPlugin", e.registerPlugin, missing) ||
-      !Resolve(handle, "ACFRegisterComponent", e.registerComponent, missing) ||
-      !Resolve(handle, "ACFGetClassFactory", e.getClassFactory, missing) ||
-      !Resolve(handle, "ACFCanUnloadNow", e.canUnloadNow, missing) ||
-      !Resolve(handle, "ACFGetSDKVersion", e.getSDKVersion, missing))
+  if (!m->ResolveExports(missing))
   {
     error = "not a plug-in module: " + path + ": " + missing;
     return nullptr; // the destructor closes the handle
   }
   return m;
+}
+
+void* Module::Symbol(const char* name) const
+{
+  return dlsym(mHandle, name);
 }
 
 Module::~Module()

@@ -11,17 +11,6 @@ namespace aaxhost
 
 namespace
 {
-template <typename F> bool Resolve(HMODULE handle, const char* name, F& out, std::string& error)
-{
-  FARPROC p = GetProcAddress(handle, name);
-  if (!p)
-  {
-    error = std::string("missing export ") + name;
-    return false;
-  }
-  out = reinterpret_cast<F>(reinterpret_cast<void*>(p));
-  return true;
-}
 
 std::wstring Widen(const std::string& s)
 {
@@ -50,20 +39,18 @@ std::unique_ptr<Module> Module::Open(const std::string& path, std::string& error
   std::unique_ptr<Module> m(new Module);
   m->mHandle = handle;
   m->mPath = path;
-  ModuleExports& e = m->mExports;
   std::string missing;
-  if (!Resolve(handle, "ACFStartup", e.startup, missing) ||
-      !Resolve(handle, "ACFShutdown", e.shutdown, missing) ||
-      !Resolve(handle, "ACFRegisterPlugin", e.registerPlugin, missing) ||
-      !Resolve(handle, "ACFRegisterComponent", e.registerComponent, missing) ||
-      !Resolve(handle, "ACFGetClassFactory", e.getClassFactory, missing) ||
-      !Resolve(handle, "ACFCanUnloadNow", e.canUnloadNow, missing) ||
-      !Resolve(handle, "ACFGetSDKVersion", e.getSDKVersion, missing))
+  if (!m->ResolveExports(missing))
   {
     error = "not a plug-in module: " + path + ": " + missing;
     return nullptr;
   }
   return m;
+}
+
+void* Module::Symbol(const char* name) const
+{
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(mHandle), name));
 }
 
 Module::~Module()
