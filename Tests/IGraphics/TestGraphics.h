@@ -240,12 +240,16 @@ public:
   }
   void OnContextMenuChoice(int idx) override { mContextChoices.push_back(idx); }
   void OnTextEntryDone(const char* text, int valIdx) override { mTextDone.push_back({text, valIdx}); }
+  void OnMidiMessage(const MidiMessage&) override { ++mMidi; }
+  void OnDelegateMessage(int msgTag, int, const void*) override { mMessages.push_back(msgTag); }
   void OnInit() override { mSetup += "i"; }
   void OnBoundsChanged() override { mSetup += "b"; }
   void OnScaleChanged() override { mSetup += "s"; }
   void OnAttached() override { mSetup += "a"; }
 
   std::string mName;
+  int mMidi = 0;
+  std::vector<int> mMessages;
   int mDraws = 0, mDowns = 0, mUps = 0, mDrags = 0, mOvers = 0, mOuts = 0, mWheels = 0;
   std::string mSetup;
   std::vector<std::string> mContextItems;
