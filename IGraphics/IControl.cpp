@@ -84,7 +84,11 @@ int IControl::ValueIndexAt(float, float) const
 
 void IControl::SetValueFromPlugin(double value, int valIdx)
 {
-  if (mGraphics && mGraphics->ControlIsCaptured(this)) return;
+  if (mGraphics)
+  {
+    mGraphics->AssertUIThread();
+    if (mGraphics->ControlIsCaptured(this)) return;
+  }
   if (!ValidValIdx(valIdx)) return;
   if (GetValue(valIdx) != value)
   {
@@ -162,6 +166,7 @@ bool IControl::HitTest(float x, float y) const
 
 void IControl::MarkDirty(bool triggerAction, int valIdx)
 {
+  if (mGraphics) mGraphics->AssertUIThread();
   valIdx = ResolveValIdx(valIdx);
   auto clampValue = [this](int i) { SetValue(std::clamp(GetValue(i), 0.0, 1.0), i); };
   if (valIdx == kNoValIdx)
@@ -194,8 +199,8 @@ bool IControl::IsDirty() const
   return mAnimationFunc ? true : mDirty;
 }
 
-void IControl::SetValueFromPosition(float x, float y, int direction, const IRect& r, int valIdx, double lowClip,
-                                    double highClip)
+void IControl::SetValueFromPosition(float x, float y, int direction, const IRect& r, int valIdx,
+                                    double lowClip, double highClip)
 {
   x = std::clamp(x, r.L, r.R);
   y = std::clamp(y, r.T, r.B);
@@ -256,11 +261,20 @@ void IControl::SetHighlight(bool on, int colourCode)
   mHighlighted = on;
   switch (colourCode)
   {
-  case kHighlightRed: mHighlightColour = kColourRed; break;
-  case kHighlightBlue: mHighlightColour = kColourBlue; break;
-  case kHighlightGreen: mHighlightColour = kColourGreen; break;
-  case kHighlightYellow: mHighlightColour = kColourYellow; break;
-  default: break;
+  case kHighlightRed:
+    mHighlightColour = kColourRed;
+    break;
+  case kHighlightBlue:
+    mHighlightColour = kColourBlue;
+    break;
+  case kHighlightGreen:
+    mHighlightColour = kColourGreen;
+    break;
+  case kHighlightYellow:
+    mHighlightColour = kColourYellow;
+    break;
+  default:
+    break;
   }
 }
 

@@ -57,8 +57,14 @@ public:
     (void)x, (void)y, (void)dX, (void)dY, (void)mod;
   }
   virtual void OnMouseDoubleClick(float x, float y, const IMouseMods& mod);
-  virtual void OnMouseWheel(float x, float y, const IMouseMods& mod, float d) { (void)x, (void)y, (void)mod, (void)d; }
-  virtual bool OnKeyDown(float x, float y, const IKeyPress& key) { return (void)x, (void)y, (void)key, false; }
+  virtual void OnMouseWheel(float x, float y, const IMouseMods& mod, float d)
+  {
+    (void)x, (void)y, (void)mod, (void)d;
+  }
+  virtual bool OnKeyDown(float x, float y, const IKeyPress& key)
+  {
+    return (void)x, (void)y, (void)key, false;
+  }
   virtual bool OnKeyUp(float x, float y, const IKeyPress& key) { return (void)x, (void)y, (void)key, false; }
   virtual void OnMouseOver(float x, float y, const IMouseMods& mod);
   virtual void OnMouseOut();
@@ -68,7 +74,10 @@ public:
   virtual void OnBoundsChanged() {}
   virtual void OnInit() {}
   virtual void OnAttached() {}
-  virtual void OnDelegateMessage(int msgTag, int dataSize, const void* pData) { (void)msgTag, (void)dataSize, (void)pData; }
+  virtual void OnDelegateMessage(int msgTag, int dataSize, const void* pData)
+  {
+    (void)msgTag, (void)dataSize, (void)pData;
+  }
   virtual void OnMidiMessage(const MidiMessage& msg) { (void)msg; }
   virtual bool OnGesture(const IGestureInfo& info);
   virtual void FillContextMenu(IMenu& menu) { (void)menu; }

@@ -185,8 +185,8 @@ void IGraphics::SetAutomationHighlight(int paramIdx, bool isHighlighted, int col
 
 void IGraphics::DrawSVG(const ISVG&, const IRect&, const IBlendMode*) {}
 
-void IGraphics::DrawRotatedSVG(const ISVG& svg, float destCentreX, float destCentreY, float width, float height,
-                               double angle, const IBlendMode* blend)
+void IGraphics::DrawRotatedSVG(const ISVG& svg, float destCentreX, float destCentreY, float width,
+                               float height, double angle, const IBlendMode* blend)
 {
   PathTransformSave();
   PathTransformTranslate(destCentreX, destCentreY);
@@ -200,13 +200,15 @@ void IGraphics::DrawFittedBitmap(const IBitmapRef& bitmap, const IRect& bounds, 
   if (bitmap.W() <= 0 || bitmap.H() <= 0) return;
   PathTransformSave();
   PathTransformTranslate(bounds.L, bounds.T);
-  PathTransformScale(bounds.W() / static_cast<float>(bitmap.W()), bounds.H() / static_cast<float>(bitmap.H()));
-  DrawBitmap(bitmap, IRect(0.f, 0.f, static_cast<float>(bitmap.W()), static_cast<float>(bitmap.H())), 0, 0, blend);
+  PathTransformScale(bounds.W() / static_cast<float>(bitmap.W()),
+                     bounds.H() / static_cast<float>(bitmap.H()));
+  DrawBitmap(bitmap, IRect(0.f, 0.f, static_cast<float>(bitmap.W()), static_cast<float>(bitmap.H())), 0, 0,
+             blend);
   PathTransformRestore();
 }
 
-void IGraphics::DrawRotatedBitmap(const IBitmapRef& bitmap, float destCentreX, float destCentreY, double angle,
-                                  const IBlendMode* blend)
+void IGraphics::DrawRotatedBitmap(const IBitmapRef& bitmap, float destCentreX, float destCentreY,
+                                  double angle, const IBlendMode* blend)
 {
   float w = static_cast<float>(bitmap.W());
   float h = static_cast<float>(bitmap.H());
@@ -217,7 +219,8 @@ void IGraphics::DrawRotatedBitmap(const IBitmapRef& bitmap, float destCentreX, f
   PathTransformRestore();
 }
 
-void IGraphics::DrawBitmapFrame(const IBitmapRef& bitmap, const IRect& bounds, int frame, const IBlendMode* blend)
+void IGraphics::DrawBitmapFrame(const IBitmapRef& bitmap, const IRect& bounds, int frame,
+                                const IBlendMode* blend)
 {
   if (!bitmap.IsValid()) return;
   int n = bitmap.N();
@@ -243,8 +246,8 @@ void IGraphics::DrawPoint(const IColour& colour, float x, float y, const IBlendM
   FillRect(colour, IRect(x, y, x + 1.f, y + 1.f), blend);
 }
 
-void IGraphics::DrawLine(const IColour& colour, float x1, float y1, float x2, float y2, const IBlendMode* blend,
-                         float thickness)
+void IGraphics::DrawLine(const IColour& colour, float x1, float y1, float x2, float y2,
+                         const IBlendMode* blend, float thickness)
 {
   PathClear();
   PathMoveTo(x1, y1);
@@ -261,8 +264,8 @@ void IGraphics::DrawDottedLine(const IColour& colour, float x1, float y1, float 
   PathStroke(colour, thickness, Dashed(dashLen), blend);
 }
 
-void IGraphics::DrawTriangle(const IColour& colour, float x1, float y1, float x2, float y2, float x3, float y3,
-                             const IBlendMode* blend, float thickness)
+void IGraphics::DrawTriangle(const IColour& colour, float x1, float y1, float x2, float y2, float x3,
+                             float y3, const IBlendMode* blend, float thickness)
 {
   float x[] = {x1, x2, x3};
   float y[] = {y1, y2, y3};
@@ -314,7 +317,8 @@ void IGraphics::DrawEllipse(const IColour& colour, float x, float y, float r1, f
   PathStroke(colour, thickness, IStrokeOptions(), blend);
 }
 
-void IGraphics::DrawEllipse(const IColour& colour, const IRect& bounds, const IBlendMode* blend, float thickness)
+void IGraphics::DrawEllipse(const IColour& colour, const IRect& bounds, const IBlendMode* blend,
+                            float thickness)
 {
   DrawEllipse(colour, bounds.MW(), bounds.MH(), bounds.W() / 2.f, bounds.H() / 2.f, 0.f, blend, thickness);
 }
@@ -335,8 +339,8 @@ void IGraphics::DrawDottedRect(const IColour& colour, const IRect& bounds, const
   PathStroke(colour, thickness, Dashed(dashLen), blend);
 }
 
-void IGraphics::FillTriangle(const IColour& colour, float x1, float y1, float x2, float y2, float x3, float y3,
-                             const IBlendMode* blend)
+void IGraphics::FillTriangle(const IColour& colour, float x1, float y1, float x2, float y2, float x3,
+                             float y3, const IBlendMode* blend)
 {
   float x[] = {x1, x2, x3};
   float y[] = {y1, y2, y3};
@@ -408,7 +412,8 @@ float IGraphics::MeasureText(const ITextStyle& style, const char* str, IRect& bo
   return DoMeasureText(style, str, bounds);
 }
 
-void IGraphics::DrawText(const ITextStyle& style, const char* str, const IRect& bounds, const IBlendMode* blend)
+void IGraphics::DrawText(const ITextStyle& style, const char* str, const IRect& bounds,
+                         const IBlendMode* blend)
 {
   if (!str || !*str) return;
   DoDrawText(style, str, bounds, blend);
@@ -643,7 +648,8 @@ void IGraphics::AddCornerResizer(EResizeMode mode, bool layoutOnResize, const IC
                                  const IColour& mouseOverColour, const IColour& dragColour, float size)
 {
   AssertUIThread();
-  auto resizer = std::make_unique<ICornerResizerControl>(GetBounds(), size, colour, mouseOverColour, dragColour);
+  auto resizer =
+      std::make_unique<ICornerResizerControl>(GetBounds(), size, colour, mouseOverColour, dragColour);
   if (mCornerResizer) return; // the first one stays; the new one goes
   mCornerResizer = std::move(resizer);
   mResizeMode = mode;
@@ -1211,7 +1217,8 @@ void IGraphics::OpenValuePrompt(IControl* control, const IRect& bounds, int valI
   }
   mInTextEntry = control;
   mTextEntryValIdx = valIdx;
-  CreatePlatformTextEntry(valIdx, control->GetTextStyle(), bounds, control->GetTextEntryLength(), text.c_str());
+  CreatePlatformTextEntry(valIdx, control->GetTextStyle(), bounds, control->GetTextEntryLength(),
+                          text.c_str());
 }
 
 void IGraphics::OpenPopupMenu(IControl* control, IMenu& menu, const IRect& bounds, int valIdx, bool isContext)

@@ -60,13 +60,14 @@ public:
 
   // 5-9: pictures. The SVG forms draw nothing until a backend renders SVG.
   virtual void DrawSVG(const ISVG& svg, const IRect& bounds, const IBlendMode* blend = nullptr);
-  virtual void DrawRotatedSVG(const ISVG& svg, float destCentreX, float destCentreY, float width, float height,
-                              double angle, const IBlendMode* blend = nullptr);
+  virtual void DrawRotatedSVG(const ISVG& svg, float destCentreX, float destCentreY, float width,
+                              float height, double angle, const IBlendMode* blend = nullptr);
   // backend: draws bitmap into bounds, bitmap pixels taken from (srcX, srcY)
   // in logical units.
   virtual void DrawBitmap(const IBitmapRef& bitmap, const IRect& bounds, int srcX, int srcY,
                           const IBlendMode* blend = nullptr) = 0;
-  virtual void DrawFittedBitmap(const IBitmapRef& bitmap, const IRect& bounds, const IBlendMode* blend = nullptr);
+  virtual void DrawFittedBitmap(const IBitmapRef& bitmap, const IRect& bounds,
+                                const IBlendMode* blend = nullptr);
   virtual void DrawRotatedBitmap(const IBitmapRef& bitmap, float destCentreX, float destCentreY, double angle,
                                  const IBlendMode* blend = nullptr);
 
@@ -87,8 +88,8 @@ public:
   // Angles in degrees from 12 o'clock, clockwise.
   virtual void DrawArc(const IColour& colour, float cx, float cy, float r, float a1, float a2,
                        const IBlendMode* blend = nullptr, float thickness = 1.f);
-  virtual void DrawCircle(const IColour& colour, float cx, float cy, float r, const IBlendMode* blend = nullptr,
-                          float thickness = 1.f);
+  virtual void DrawCircle(const IColour& colour, float cx, float cy, float r,
+                          const IBlendMode* blend = nullptr, float thickness = 1.f);
   virtual void DrawEllipse(const IColour& colour, float x, float y, float r1, float r2, float angle = 0.f,
                            const IBlendMode* blend = nullptr, float thickness = 1.f);
   virtual void DrawEllipse(const IColour& colour, const IRect& bounds, const IBlendMode* blend = nullptr,
@@ -106,7 +107,8 @@ public:
                              float cRBL, const IBlendMode* blend = nullptr);
   virtual void FillRoundRect(const IColour& colour, const IRect& bounds, float cornerRadius = 5.f,
                              const IBlendMode* blend = nullptr);
-  virtual void FillCircle(const IColour& colour, float cx, float cy, float r, const IBlendMode* blend = nullptr);
+  virtual void FillCircle(const IColour& colour, float cx, float cy, float r,
+                          const IBlendMode* blend = nullptr);
   virtual void FillEllipse(const IColour& colour, float x, float y, float r1, float r2, float angle = 0.f,
                            const IBlendMode* blend = nullptr);
   virtual void FillEllipse(const IColour& colour, const IRect& bounds, const IBlendMode* blend = nullptr);
@@ -130,7 +132,8 @@ public:
 
   // 40-42: composite drawings.
   virtual void DrawFastDropShadow(const IRect& innerBounds, const IRect& outerBounds, float xyDrop = 5.f,
-                                  float roundness = 0.f, float blur = 10.f, const IBlendMode* blend = nullptr);
+                                  float roundness = 0.f, float blur = 10.f,
+                                  const IBlendMode* blend = nullptr);
   virtual void DrawGrid(const IColour& colour, const IRect& bounds, float gridSizeH, float gridSizeV,
                         const IBlendMode* blend = nullptr, float thickness = 1.f);
   // A polyline through normalised points (y up) inside bounds.
@@ -156,7 +159,8 @@ public:
   virtual void PathSetWinding(bool clockwise) = 0;
   virtual void PathCubicBezierTo(float c1x, float c1y, float c2x, float c2y, float x2, float y2) = 0;
   virtual void PathQuadraticBezierTo(float cx, float cy, float x2, float y2) = 0;
-  virtual void PathStroke(const IPattern& pattern, float thickness, const IStrokeOptions& options = IStrokeOptions(),
+  virtual void PathStroke(const IPattern& pattern, float thickness,
+                          const IStrokeOptions& options = IStrokeOptions(),
                           const IBlendMode* blend = nullptr) = 0;
   virtual void PathFill(const IPattern& pattern, const IFillOptions& options = IFillOptions(),
                         const IBlendMode* blend = nullptr) = 0;
@@ -198,8 +202,8 @@ public:
   virtual void PromptForFile(std::string& fileName, std::string& path, bool save, const char* ext) = 0;
   virtual bool PromptForDirectory(std::string& dir) = 0;
   virtual bool PromptForColour(IColour& colour, const char* prompt) = 0;
-  virtual bool OpenURL(const char* url, const char* msgWindowTitle = nullptr, const char* confirmMsg = nullptr,
-                       const char* errMsgOnFailure = nullptr) = 0;
+  virtual bool OpenURL(const char* url, const char* msgWindowTitle = nullptr,
+                       const char* confirmMsg = nullptr, const char* errMsgOnFailure = nullptr) = 0;
   virtual const char* GetPlatformAPIStr() = 0;
   virtual bool RevealPathInExplorerOrFinder(const char* path, bool select = false) = 0;
 
@@ -256,9 +260,11 @@ public:
                                         bool framesAreHorizontal = false, int targetScale = 0);
 
   // 103-105: SVG pictures and resource lookup; nothing found by default.
-  virtual ISVG LoadSVG(const char* name, const void* data, int dataSize, const char* units = "px", float dpi = 72.f);
+  virtual ISVG LoadSVG(const char* name, const void* data, int dataSize, const char* units = "px",
+                       float dpi = 72.f);
   virtual ISVG LoadSVG(const char* fileNameOrResID, const char* units = "px", float dpi = 72.f);
-  virtual EResourceLocation LocateResource(const char* fileNameOrResID, const char* type, std::string& result);
+  virtual EResourceLocation LocateResource(const char* fileNameOrResID, const char* type,
+                                           std::string& result);
 
   // 106: remembers a font-size class (no duplicates).
   virtual void AddFontSizeClass(int sizeClass);
@@ -286,9 +292,11 @@ public:
 
   // ===== Drawing helpers (not virtual) =====
 
-  void DrawText(const ITextStyle& style, const char* str, const IRect& bounds, const IBlendMode* blend = nullptr);
+  void DrawText(const ITextStyle& style, const char* str, const IRect& bounds,
+                const IBlendMode* blend = nullptr);
   // Draws frame (1-based, clamped to 1..N) of a film strip centred in bounds.
-  void DrawBitmapFrame(const IBitmapRef& bitmap, const IRect& bounds, int frame, const IBlendMode* blend = nullptr);
+  void DrawBitmapFrame(const IBitmapRef& bitmap, const IRect& bounds, int frame,
+                       const IBlendMode* blend = nullptr);
   // The transform stack, applied through PathTransformSetMatrix.
   void PathTransformSave();
   void PathTransformRestore();
@@ -428,13 +436,12 @@ public:
 
   IGEditorDelegate* GetDelegate() const { return mDelegate; }
   bool HoverEnabled() const { return mHoverEnabled; }
-  void EnableMouseOver(bool enable) { mHoverEnabled = enable; }
+  void SetHoverEnabled(bool enable) { mHoverEnabled = enable; }
   bool TooltipsEnabled() const { return mTooltipsEnabled; }
-  // Tooltips need mouse-over.
   void EnableTooltips(bool enable)
   {
     mTooltipsEnabled = enable;
-    if (enable) mHoverEnabled = true;
+    if (enable) mHoverEnabled = true; // tooltips need hover
   }
   bool MultiTouchEnabled() const { return mMultiTouchEnabled; }
   void EnableMultiTouch(bool enable) { mMultiTouchEnabled = enable; }
@@ -444,9 +451,12 @@ public:
   void SetDisplayTickFunc(IDisplayTickFunc func) { mDisplayTickFunc = std::move(func); }
   const std::vector<int>& GetFontSizeClasses() const { return mFontSizeClasses; }
 
-protected:
-  // For platform layers: true when called on the thread that made the context.
+  // True on the thread that made the context; debug builds assert it where a
+  // call from elsewhere would corrupt the control list or the input state.
   bool OnUIThread() const { return std::this_thread::get_id() == mUIThread; }
+  void AssertUIThread() const;
+
+protected:
   // Every control gets OnScaleChanged, then MarkDirty(false).
   void RescaleAllControls();
 
@@ -484,7 +494,6 @@ private:
   void EndGestures(IControl* control);
   void FinishMenu(IControl* control, IMenu* result, int valIdx, bool isContext);
   void DrawOneControl(IControl* control, const IRect& region, float scale, bool isBackground);
-  void AssertUIThread() const;
 
   std::thread::id mUIThread;
   std::vector<std::unique_ptr<IControl>> mControls;

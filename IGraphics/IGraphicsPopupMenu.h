@@ -19,8 +19,8 @@ public:
   enum EItemFlags
   {
     kNoFlags = 0,
-    kDisabled = 1,  // shown grey, not selectable
-    kTitle = 2,     // not selectable, shown normally
+    kDisabled = 1, // shown grey, not selectable
+    kTitle = 2,    // not selectable, shown normally
     kChecked = 4,
     kSeparator = 8
   };

@@ -213,7 +213,8 @@ struct IKeyPress
   bool A = false;
 
   IKeyPress() = default;
-  IKeyPress(const char* text, int vk, bool s = false, bool c = false, bool a = false) : VK(vk), S(s), C(c), A(a)
+  IKeyPress(const char* text, int vk, bool s = false, bool c = false, bool a = false)
+      : VK(vk), S(s), C(c), A(a)
   {
     if (text) std::strncpy(utf8, text, sizeof(utf8) - 1);
   }
@@ -436,7 +437,8 @@ struct IBitmapRef
 
   IBitmapRef() = default;
   IBitmapRef(APIBitmap* bitmap, int n, bool framesAreHorizontal, const char* name)
-      : mBitmap(bitmap), mN(n < 1 ? 1 : n), mFramesAreHorizontal(framesAreHorizontal), mResourceName(name ? name : "")
+      : mBitmap(bitmap), mN(n < 1 ? 1 : n), mFramesAreHorizontal(framesAreHorizontal),
+        mResourceName(name ? name : "")
   {
     if (bitmap && bitmap->GetScale() > 0.f)
     {

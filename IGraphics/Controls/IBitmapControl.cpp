@@ -20,7 +20,8 @@ int IBitmapBase::FrameForValue(double v) const
 }
 
 IBitmapControl::IBitmapControl(float x, float y, const IBitmapRef& bitmap, int paramIdx, int blendMethod)
-    : IControl(IRect(x, y, x + static_cast<float>(bitmap.FW()), y + static_cast<float>(bitmap.FH())), paramIdx),
+    : IControl(IRect(x, y, x + static_cast<float>(bitmap.FW()), y + static_cast<float>(bitmap.FH())),
+               paramIdx),
       IBitmapBase(bitmap)
 {
   mBlend = IBlendMode(blendMethod, 1.f);

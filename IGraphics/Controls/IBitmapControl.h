@@ -28,7 +28,8 @@ class IBitmapControl : public IControl, public IBitmapBase
 {
 public:
   // Bounds (x, y, x + frame width, y + frame height), blend (method, 1.0).
-  IBitmapControl(float x, float y, const IBitmapRef& bitmap, int paramIdx = kNoParameter, int blendMethod = 0);
+  IBitmapControl(float x, float y, const IBitmapRef& bitmap, int paramIdx = kNoParameter,
+                 int blendMethod = 0);
   // Bounds as given, default blend.
   IBitmapControl(const IRect& bounds, const IBitmapRef& bitmap, int paramIdx = kNoParameter);
 

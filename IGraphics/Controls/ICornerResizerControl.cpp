@@ -40,8 +40,8 @@ void ICornerResizerControl::OnMouseDown(float, float, const IMouseMods&)
 void ICornerResizerControl::OnMouseDoubleClick(float, float, const IMouseMods&)
 {
   if (mGraphics)
-    mGraphics->Resize(static_cast<int>(mInitialGraphicsBounds.W()), static_cast<int>(mInitialGraphicsBounds.H()),
-                      1.f, true);
+    mGraphics->Resize(static_cast<int>(mInitialGraphicsBounds.W()),
+                      static_cast<int>(mInitialGraphicsBounds.H()), 1.f, true);
 }
 
 void ICornerResizerControl::OnMouseOver(float x, float y, const IMouseMods& mod)

@@ -21,8 +21,8 @@ struct MarkDirtyCase
 TEST(IControl, MarkDirtyClampsAndAlwaysRunsTheAction)
 {
   const MarkDirtyCase cases[] = {
-      {"below range", -0.2, false, 0.0, 0},  {"above range", 1.3, false, 1.0, 0},
-      {"inside range", 0.4, false, 0.4, 0},  {"trigger informs the host", -0.2, true, 0.0, 1},
+      {"below range", -0.2, false, 0.0, 0},        {"above range", 1.3, false, 1.0, 0},
+      {"inside range", 0.4, false, 0.4, 0},        {"trigger informs the host", -0.2, true, 0.0, 1},
       {"trigger inside range", 0.4, true, 0.4, 1},
   };
   for (const MarkDirtyCase& c : cases)
@@ -89,8 +89,8 @@ struct HitTestCase
 TEST(IControl, HitTestEdges)
 {
   const HitTestCase cases[] = {
-      {IRect(10, 10, 20, 20), 10, 10, true},   {IRect(10, 10, 20, 20), 19.99f, 19.99f, true},
-      {IRect(10, 10, 20, 20), 20, 15, false},  {IRect(10, 10, 20, 20), 15, 20, false},
+      {IRect(10, 10, 20, 20), 10, 10, true},     {IRect(10, 10, 20, 20), 19.99f, 19.99f, true},
+      {IRect(10, 10, 20, 20), 20, 15, false},    {IRect(10, 10, 20, 20), 15, 20, false},
       {IRect(10, 10, 20, 20), 9.99f, 15, false}, {IRect(0, 0, 0, 0), 0, 0, false},
       {IRect(-5, -5, 5, 5), 0, 0, true},
   };

@@ -155,8 +155,8 @@ struct HighlightCase
 
 TEST(IGraphicsDraw, AutomationHighlight)
 {
-  const HighlightCase cases[] = {{0, kColourRed}, {1, kColourBlue}, {2, kColourGreen}, {3, kColourYellow},
-                                 {7, kColourRed}};
+  const HighlightCase cases[] = {
+      {0, kColourRed}, {1, kColourBlue}, {2, kColourGreen}, {3, kColourYellow}, {7, kColourRed}};
   for (const HighlightCase& c : cases)
   {
     SCOPED_TRACE(c.code);
@@ -175,7 +175,8 @@ TEST(IGraphicsDraw, AutomationHighlight)
     e.g.DrawRegions(list);
     auto arcs = e.g.Calls("PathArc");
     ASSERT_EQ(arcs.size(), 1u);
-    EXPECT_EQ(std::vector<float>(arcs[0].args.begin(), arcs[0].args.begin() + 3), (std::vector<float>{45, 15, 2}));
+    EXPECT_EQ(std::vector<float>(arcs[0].args.begin(), arcs[0].args.begin() + 3),
+              (std::vector<float>{45, 15, 2}));
     auto fills = e.g.Calls("PathFill");
     EXPECT_EQ(fills.back().colour, c.expected);
     e.g.SetAutomationHighlight(1, false, c.code);

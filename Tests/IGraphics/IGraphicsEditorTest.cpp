@@ -48,8 +48,11 @@ TEST(IGraphicsEditor, OpenAndCloseTwice)
     ASSERT_NE(p.OpenEditor(&parent), nullptr);
     ASSERT_NE(p.UI(), nullptr);
     EXPECT_TRUE(p.UI()->WindowIsOpen());
-    std::vector<Call> expected = {{"layout", -1, -1, 0},  {"ui", 0, kDelegate, 0}, {"ui", 1, kDelegate, 0},
-                                  {"ui", 2, kDelegate, 0}, {"ui", 3, kDelegate, 0}};
+    std::vector<Call> expected = {{"layout", -1, -1, 0},
+                                  {"ui", 0, kDelegate, 0},
+                                  {"ui", 1, kDelegate, 0},
+                                  {"ui", 2, kDelegate, 0},
+                                  {"ui", 3, kDelegate, 0}};
     EXPECT_EQ(p.mCalls, expected) << "layout first, then values and notifications in index order";
     ASSERT_EQ(p.mControls.size(), 4u);
     EXPECT_EQ(p.mControls[0]->GetValue(), 0.5);

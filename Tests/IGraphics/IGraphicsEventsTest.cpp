@@ -69,7 +69,7 @@ TEST(IGraphicsEvents, HitSearch)
     SCOPED_TRACE(c.what);
     TwoControls e;
     c.setupB(*e.b);
-    e.g.EnableMouseOver(c.hoverEnabled);
+    e.g.SetHoverEnabled(c.hoverEnabled);
     EXPECT_STREQ(Editor::NameOf(e.g.FindControlAt(c.x, c.y, false, c.hover)), c.expected);
   }
 }
@@ -205,7 +205,12 @@ TEST(IGraphicsEvents, HostClickOffer)
       {"shift", 2, IMouseMods(true, false, true), 1, {{"3", host | 1}}, 1},
       {"alt", 2, IMouseMods(true, false, false, false, true), 1, {{"3", host | 4}}, 1},
       {"control", 2, IMouseMods(true, false, false, true), 1, {{"3", host | 8}}, 1},
-      {"all with right button", 3, IMouseMods(false, true, true, true, true), 0, {{"4", host | 1 | 4 | 8 | 16}}, 0},
+      {"all with right button",
+       3,
+       IMouseMods(false, true, true, true, true),
+       0,
+       {{"4", host | 1 | 4 | 8 | 16}},
+       0},
       {"unbound controls are not offered", kNoParameter, IMouseMods(true), 0, {}, 1},
   };
   for (const OfferCase& c : cases)
@@ -239,7 +244,8 @@ TEST_F(GraphicsFixture, GesturesFrameADrag)
   g.Drag(20, 25, 0, 5);
   EXPECT_EQ(t->mDrags, 1);
   g.Up(20, 25);
-  std::vector<Call> expected = {{"begin", 0, -1, 0}, {"begin", 3, -1, 0}, {"end", 0, -1, 0}, {"end", 3, -1, 0}};
+  std::vector<Call> expected = {
+      {"begin", 0, -1, 0}, {"begin", 3, -1, 0}, {"end", 0, -1, 0}, {"end", 3, -1, 0}};
   EXPECT_EQ(p.mCalls, expected);
   g.Drag(20, 30, 0, 5);
   EXPECT_EQ(t->mDrags, 1) << "nothing captured after release";
@@ -247,7 +253,7 @@ TEST_F(GraphicsFixture, GesturesFrameADrag)
 
 TEST_F(GraphicsFixture, HoverMovesBetweenControlsAndOut)
 {
-  g.EnableMouseOver(true);
+  g.SetHoverEnabled(true);
   TestControl* t = Add(IRect(10, 10, 110, 110));
   TestControl* u = Add(IRect(200, 10, 300, 110));
   EXPECT_TRUE(g.OnMouseOver(20, 20, IMouseMods()));
@@ -387,3 +393,22 @@ TEST_F(GraphicsFixture, MultiTouchCaptures)
 }
 
 } // namespace
+
+#if !defined(NDEBUG) && GTEST_HAS_DEATH_TEST && !defined(_WIN32)
+#include <thread>
+
+namespace
+{
+TEST(IGraphicsEventsDeathTest, UseFromAnotherThreadAsserts)
+{
+  testing::FLAGS_gtest_death_test_style = "threadsafe";
+  EXPECT_DEATH(
+      {
+        Editor e;
+        std::thread other([&] { e.g.Down(20, 20); });
+        other.join();
+      },
+      "user-interface thread");
+}
+} // namespace
+#endif

@@ -12,8 +12,8 @@ struct MenuPromptCase
 {
   const char* what;
   int paramIdx;
-  double current;  // plain value before the prompt
-  int answer;      // item the menu answers with, -1 cancels
+  double current; // plain value before the prompt
+  int answer;     // item the menu answers with, -1 cancels
   std::vector<std::string> items;
   std::vector<bool> checked;
   double after; // plain value after the answer

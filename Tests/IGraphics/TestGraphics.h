@@ -40,7 +40,8 @@ public:
   void OnViewInitialized(void*) override { Record("OnViewInitialized", {}); }
   void OnViewDestroyed() override { Record("OnViewDestroyed", {}); }
   void EndFrame() override { Record("EndFrame", {}); }
-  void DrawBitmap(const IBitmapRef& bitmap, const IRect& r, int srcX, int srcY, const IBlendMode* blend) override;
+  void DrawBitmap(const IBitmapRef& bitmap, const IRect& r, int srcX, int srcY,
+                  const IBlendMode* blend) override;
   IColour GetPoint(int, int) override { return IColour(); }
   void* GetDrawContext() override { return nullptr; }
   const char* GetDrawingAPIStr() override { return "Recording"; }
@@ -68,12 +69,14 @@ public:
   {
     Record("PathQuadraticBezierTo", {cx, cy, x2, y2});
   }
-  void PathStroke(const IPattern& pattern, float thickness, const IStrokeOptions&, const IBlendMode* blend) override;
+  void PathStroke(const IPattern& pattern, float thickness, const IStrokeOptions&,
+                  const IBlendMode* blend) override;
   void PathFill(const IPattern& pattern, const IFillOptions&, const IBlendMode* blend) override;
   void PathTransformSetMatrix(const IMatrix& m) override;
   void SetClipRegion(const IRect& r) override { Record("SetClipRegion", {r.L, r.T, r.R, r.B}); }
   float DoMeasureText(const ITextStyle& style, const char* str, IRect& bounds) const override;
-  void DoDrawText(const ITextStyle& style, const char* str, const IRect& bounds, const IBlendMode* blend) override;
+  void DoDrawText(const ITextStyle& style, const char* str, const IRect& bounds,
+                  const IBlendMode* blend) override;
   APIBitmap* LoadAPIBitmap(const char*, const void*, int, int) override { return nullptr; }
   APIBitmap* LoadAPIBitmap(const char*, int, EResourceLocation, const char*) override { return nullptr; }
   APIBitmap* CreateAPIBitmap(int, int, float, double, bool) override { return nullptr; }
