@@ -175,6 +175,8 @@ public:
 
   // 63-67 platform: mouse.
   virtual void GetMouseLocation(float& x, float& y) const = 0;
+  // Must keep mCursorHidden and mCursorLocked up to date: the context shows
+  // a hidden cursor again when it drops captures.
   virtual void HideMouseCursor(bool hide = true, bool lock = true) = 0;
   virtual void MoveMouseCursor(float x, float y) = 0;
   // Returns the previous shape.
