@@ -5,10 +5,11 @@
 //
 // The graphics context is only forward-declared here: the delegate reaches it
 // through a GraphicsBridge, a table of functions that the graphics library
-// registers once per process (SetGraphicsBridge). Without a registered bridge
-// no context is ever created and every operation behaves as it does with no
-// editor open. Threads: as IEditorDelegate; all of it runs on the editor's
-// thread except the change hooks.
+// registers once per process (SetGraphicsBridge). The library does so when it
+// is linked into the program, before main; a program that never links it has
+// no bridge, so no context is ever created and every operation behaves as it
+// does with no editor open. Threads: as IEditorDelegate; all of it runs on the
+// editor's thread except the change hooks.
 #pragma once
 
 #include "IPlugEditorDelegate.h"
