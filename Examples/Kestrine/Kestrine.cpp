@@ -104,6 +104,9 @@ Kestrine::Kestrine(const InstanceInfo& info) : IPlugAAX(info, MakeConfig())
   mDryDelay = std::make_unique<DelayLine>();
   mOutputFIR = std::make_unique<LowPassFIR>();
   mCleanDelay = std::make_unique<DelayLine>();
+  mStaged = std::make_unique<StagedSignals>();
+  SizeVectorScratch();
+  mPath.store(CpuHasAVX2() ? kPathAVX2 : kPathSSE2, std::memory_order_relaxed);
 
   // Factory presets. Unnamed parameters keep their defaults; the five odd
   // IOTrim values are single-precision constants widened to double.
@@ -149,6 +152,38 @@ int Kestrine::FullLatency() const
 {
   return OversamplerLatency() +
          (mMode.load(std::memory_order_relaxed) == kModeExciter ? mOutputFIR->GetHalf() : 0);
+}
+
+bool Kestrine::IsProcessingPathAvailable(EProcessingPath path)
+{
+  switch (path)
+  {
+  case kPathPlain:
+  case kPathSSE2:
+    return true;
+  case kPathAVX2:
+    return CpuHasAVX2();
+  }
+  return false;
+}
+
+bool Kestrine::SetProcessingPath(EProcessingPath path)
+{
+  if (!IsProcessingPathAvailable(path)) return false;
+  mPath.store(path, std::memory_order_relaxed);
+  return true;
+}
+
+void Kestrine::SizeVectorScratch()
+{
+  const int s1 = mStage1->GetLength(), s2 = mStage2->GetLength(), fir = mOutputFIR->GetLength();
+  size_t floats = kVectorKernelsSSE2.scratchFloats(s1, s2, fir);
+  if (CpuHasAVX2())
+  {
+    const size_t avx2 = kVectorKernelsAVX2.scratchFloats(s1, s2, fir);
+    if (avx2 > floats) floats = avx2;
+  }
+  mVectorScratch.assign(floats, 0.f);
 }
 
 void Kestrine::OnParamChange(int paramIdx)
@@ -274,6 +309,8 @@ void Kestrine::OnReset()
   // Reconfiguring keeps the old ring entries, which no longer line up when
   // the tap count changed: a reset drops them rather than play them back.
   mOutputFIR->Clear();
+  SizeVectorScratch();
+  mSubBlockPhase = 0;
   ResetDelaysMetersAndFilters();
   mDriveGain = 1.f;
 }
@@ -297,10 +334,23 @@ void Kestrine::ProcessBlock(double** inputs, double** outputs, int nFrames)
   BiquadCoefficients highPass;
   if (mHighPassMailbox.Take(highPass)) mHighPass->SetCoefficients(highPass);
 
-  if (stereo)
-    ProcessFrames<true>(inputs[0], inputs[1], outputs[0], outputs[1], nFrames);
+  const int path = mPath.load(std::memory_order_relaxed);
+  if (path == kPathPlain)
+  {
+    if (stereo)
+      ProcessFrames<true>(inputs[0], inputs[1], outputs[0], outputs[1], nFrames);
+    else
+      ProcessFrames<false>(inputs[0], inputs[0], outputs[0], outputs[0], nFrames);
+  }
   else
-    ProcessFrames<false>(inputs[0], inputs[0], outputs[0], outputs[0], nFrames);
+  {
+    const VectorKernels& kernels = path == kPathAVX2 ? kVectorKernelsAVX2 : kVectorKernelsSSE2;
+    const bool nonFinite =
+        stereo ? ProcessFramesStaged<true>(inputs[0], inputs[1], outputs[0], outputs[1], nFrames, kernels)
+               : ProcessFramesStaged<false>(inputs[0], inputs[0], outputs[0], outputs[0], nFrames, kernels);
+    if (nonFinite) RecoverNonFiniteState();
+  }
+  mSubBlockPhase = (mSubBlockPhase + (nFrames > 0 ? nFrames : 0)) % kVectorChunkFrames;
 
   mMeterDirty.store(true, std::memory_order_relaxed);
   if (mLatencyUpdate.exchange(false, std::memory_order_relaxed)) ApplyLatency();
@@ -383,6 +433,191 @@ void Kestrine::ProcessFrames(const double* inL, const double* inR, double* outL,
   mMeter[0].store(meterL, relaxed);
   mMeter[1].store(meterR, relaxed);
   if (nonFinite) RecoverNonFiniteState();
+}
+
+template <bool kStereo>
+bool Kestrine::ProcessFramesStaged(const double* inL, const double* inR, double* outL, double* outR,
+                                   int nFrames, const VectorKernels& kernels)
+{
+  bool nonFinite = false;
+  int phase = mSubBlockPhase;
+  for (int start = 0; start < nFrames;)
+  {
+    const int left = nFrames - start;
+    const int room = kVectorChunkFrames - phase;
+    const int n = left < room ? left : room;
+    nonFinite |=
+        ProcessSubBlockStaged<kStereo>(inL + start, inR + start, outL + start, outR + start, n, kernels);
+    start += n;
+    phase = 0;
+  }
+  return nonFinite;
+}
+
+// The per-sample chain of ProcessFrames, reordered by stage: the recursive
+// parts (glide, delays, shelves, meters, exciter high-pass) run frame by frame
+// as before, the FIR stages run over the whole sub-block in the vector
+// routines. Every value is computed by the same operations in the same order.
+// The parameter mirrors are read once per sub-block.
+template <bool kStereo>
+bool Kestrine::ProcessSubBlockStaged(const double* inL, const double* inR, double* outL, double* outR,
+                                     int nFrames, const VectorKernels& kernels)
+{
+  const auto relaxed = std::memory_order_relaxed;
+  constexpr int kChannels = kStereo ? 2 : 1;
+  StagedSignals& z = *mStaged;
+
+  // Drive glide, dry and bypass delays, drive gain, pre-emphasis, clean delay.
+  // The shelves run on local copies, so that their memories stay in registers
+  // across frames (the members could alias the stores to the signals).
+  const float target = mDriveTarget.load(relaxed);
+  float g = mDriveGain;
+  ShelfFilter lowPre = *mLowPre;
+  ShelfFilter highPre = *mHighPre;
+  for (int s = 0; s < nFrames; ++s)
+  {
+    float xL = static_cast<float>(inL[s]);
+    float xR = kStereo ? static_cast<float>(inR[s]) : xL;
+    g = g * kGlide + target * kGlideIn;
+    z.compensation[s] = kCompensation / g;
+    mDryDelay->Process(xL, xR, z.dry[0][s], z.dry[1][s]);
+    mBypassDelay->Process(xL, xR, z.bypass[0][s], z.bypass[1][s]);
+    xL = xL * g;
+    if (kStereo)
+    {
+      xR = xR * g;
+      lowPre.ProcessStereo(xL, xR, xL, xR);
+      highPre.ProcessStereo(xL, xR, xL, xR);
+      mCleanDelay->Process(xL, xR, z.clean[0][s], z.clean[1][s]);
+      z.emphasised[1][s] = xR;
+    }
+    else
+    {
+      xL = lowPre.ProcessMono(xL);
+      xL = highPre.ProcessMono(xL);
+      mCleanDelay->Process(xL, xL, z.clean[0][s], z.clean[1][s]);
+    }
+    z.emphasised[0][s] = xL;
+  }
+  mDriveGain = g;
+  *mLowPre = lowPre;
+  *mHighPre = highPre;
+
+  // The 4x arrangement over the sub-block.
+  ResamplerRings stage1{{mStage1->UpRing(0), mStage1->UpRing(1)},
+                        {mStage1->DownRing(0), mStage1->DownRing(1)},
+                        mStage1->GetUpCoefficients().data(),
+                        mStage1->GetDownCoefficients().data(),
+                        &mStage1->UpIndex(),
+                        &mStage1->DownIndex(),
+                        mStage1->GetLength(),
+                        mStage1->GetCentre()};
+  ResamplerRings stage2{{mStage2->UpRing(0), mStage2->UpRing(1)},
+                        {mStage2->DownRing(0), mStage2->DownRing(1)},
+                        mStage2->GetUpCoefficients().data(),
+                        mStage2->GetDownCoefficients().data(),
+                        &mStage2->UpIndex(),
+                        &mStage2->DownIndex(),
+                        mStage2->GetLength(),
+                        mStage2->GetCentre()};
+  const float* emphasised[] = {z.emphasised[0], z.emphasised[1]};
+  float* saturated[] = {z.saturated[0], z.saturated[1]};
+  float* reduction[] = {z.reduction[0], z.reduction[1]};
+  kernels.saturate4x(stage1, stage2, kChannels, nFrames, emphasised, saturated, reduction,
+                     mVectorScratch.data());
+
+  // Meters, de-emphasis and compensation, or the exciter's residue, high-pass
+  // and mix.
+  const bool exciter = mMode.load(relaxed) == kModeExciter;
+  const float mixGain = mMixGain.load(relaxed);
+  const bool solo = mSolo.load(relaxed) != 0;
+  const float decay = mMeterDecay;
+  float meterL = mMeter[0].load(relaxed);
+  float meterR = mMeter[1].load(relaxed);
+  ShelfFilter lowDe = *mLowDe;
+  ShelfFilter highDe = *mHighDe;
+  HighPassFilter highPass = *mHighPass;
+  float* result0 = exciter ? z.exciter[0] : z.result[0];
+  float* result1 = exciter ? z.exciter[1] : z.result[1];
+  for (int s = 0; s < nFrames; ++s)
+  {
+    const float sL = z.saturated[0][s];
+    meterL = UpdateMeter(meterL, z.reduction[0][s], decay);
+    if (kStereo)
+    {
+      const float sR = z.saturated[1][s];
+      meterR = UpdateMeter(meterR, z.reduction[1][s], decay);
+      float oL, oR;
+      lowDe.ProcessStereo(sL, sR, oL, oR);
+      highDe.ProcessStereo(oL, oR, oL, oR);
+      if (exciter)
+      {
+        float hL, hR;
+        highPass.ProcessStereo(ExciterResidue(z.clean[0][s], sL), ExciterResidue(z.clean[1][s], sR), hL, hR);
+        oL = solo ? hL : hL * mixGain + z.dry[0][s];
+        oR = solo ? hR : hR * mixGain + z.dry[1][s];
+      }
+      else
+      {
+        oL = oL * z.compensation[s];
+        oR = oR * z.compensation[s];
+      }
+      result0[s] = oL;
+      result1[s] = oR;
+    }
+    else
+    {
+      meterR = 0.f;
+      float oL = highDe.ProcessMono(lowDe.ProcessMono(sL));
+      if (exciter)
+      {
+        const float h = highPass.ProcessMono(ExciterResidue(z.clean[0][s], sL));
+        oL = solo ? h : h * mixGain + z.dry[0][s];
+      }
+      else
+        oL = oL * z.compensation[s];
+      result0[s] = oL;
+    }
+  }
+  *mLowDe = lowDe;
+  *mHighDe = highDe;
+  *mHighPass = highPass;
+  mMeter[0].store(meterL, relaxed);
+  mMeter[1].store(meterR, relaxed);
+
+  // The exciter's output filter over the sub-block.
+  if (exciter)
+  {
+    FirRings fir{{mOutputFIR->Ring(0), mOutputFIR->Ring(1)},
+                 mOutputFIR->GetCoefficients().data(),
+                 &mOutputFIR->Index(),
+                 mOutputFIR->GetLength(),
+                 mOutputFIR->GetHalf()};
+    const float* firIn[] = {z.exciter[0], z.exciter[1]};
+    float* firOut[] = {z.result[0], z.result[1]};
+    kernels.lowPassFir(fir, kChannels, nFrames, firIn, firOut, mVectorScratch.data());
+  }
+
+  // Output gain, bypass, and the non-finite watch of ProcessFrames (the
+  // emphasised input and the written output).
+  const float outputGain = mOutputGain.load(relaxed);
+  const bool bypass = mBypass.load(relaxed) != 0;
+  bool nonFinite = false;
+  for (int s = 0; s < nFrames; ++s)
+  {
+    float oL = z.result[0][s] * outputGain;
+    if (bypass) oL = z.bypass[0][s];
+    nonFinite |= !std::isfinite(z.emphasised[0][s]) || !std::isfinite(oL);
+    outL[s] = static_cast<double>(oL);
+    if (kStereo)
+    {
+      float oR = z.result[1][s] * outputGain;
+      if (bypass) oR = z.bypass[1][s];
+      nonFinite |= !std::isfinite(z.emphasised[1][s]) || !std::isfinite(oR);
+      outR[s] = static_cast<double>(oR);
+    }
+  }
+  return nonFinite;
 }
 
 void Kestrine::RecoverNonFiniteState()

@@ -191,6 +191,12 @@ public:
 
   static constexpr int kMaxHalfLength = 4096;
 
+  // Raw state for the block-staged path (audio thread, no allocation): the
+  // doubled ring of channel 0 (left) or 1 (right) and the write position.
+  // A block routine leaves them exactly as ProcessStereo / ProcessMono would.
+  float* Ring(int channel) { return channel == 0 ? mRingL.data() : mRingR.data(); }
+  int& Index() { return mIndex; }
+
 private:
   void Advance()
   {
