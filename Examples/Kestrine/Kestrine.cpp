@@ -1,8 +1,12 @@
 #include "Kestrine.h"
 
+#include "KestrinePackedBiquad.h"
+
+#include <emmintrin.h>
 #include <xmmintrin.h>
 
 #include <cmath>
+#include <limits>
 
 using namespace iplug;
 
@@ -454,10 +458,11 @@ bool Kestrine::ProcessFramesStaged(const double* inL, const double* inR, double*
   return nonFinite;
 }
 
-// The per-sample chain of ProcessFrames, reordered by stage: the recursive
-// parts (glide, delays, shelves, meters, exciter high-pass) run frame by frame
-// as before, the FIR stages run over the whole sub-block in the vector
-// routines. Every value is computed by the same operations in the same order.
+// The per-sample chain of ProcessFrames, reordered by stage. The delays run
+// as block copies; the recursive parts (drive glide, shelves, meters, exciter
+// high-pass) run frame by frame with left and right in one SSE register; the
+// FIR stages run over the whole sub-block in the vector routines. Every value
+// is computed by the same operations in the same order as in ProcessFrames.
 // The parameter mirrors are read once per sub-block.
 template <bool kStereo>
 bool Kestrine::ProcessSubBlockStaged(const double* inL, const double* inR, double* outL, double* outR,
@@ -466,42 +471,49 @@ bool Kestrine::ProcessSubBlockStaged(const double* inL, const double* inR, doubl
   const auto relaxed = std::memory_order_relaxed;
   constexpr int kChannels = kStereo ? 2 : 1;
   StagedSignals& z = *mStaged;
-
-  // Drive glide, dry and bypass delays, drive gain, pre-emphasis, clean delay.
-  // The shelves run on local copies, so that their memories stay in registers
-  // across frames (the members could alias the stores to the signals).
-  const float target = mDriveTarget.load(relaxed);
-  float g = mDriveGain;
-  ShelfFilter lowPre = *mLowPre;
-  ShelfFilter highPre = *mHighPre;
-  for (int s = 0; s < nFrames; ++s)
+  // Loads (a[s], b[s]) into lanes 0 and 1.
+  auto pack = [](const float* a, const float* b, int s)
+  { return _mm_unpacklo_ps(_mm_load_ss(a + s), _mm_load_ss(b + s)); };
+  auto unpack = [](__m128 v, float* a, float* b, int s)
   {
-    float xL = static_cast<float>(inL[s]);
-    float xR = kStereo ? static_cast<float>(inR[s]) : xL;
-    g = g * kGlide + target * kGlideIn;
-    z.compensation[s] = kCompensation / g;
-    mDryDelay->Process(xL, xR, z.dry[0][s], z.dry[1][s]);
-    mBypassDelay->Process(xL, xR, z.bypass[0][s], z.bypass[1][s]);
-    xL = xL * g;
-    if (kStereo)
-    {
-      xR = xR * g;
-      lowPre.ProcessStereo(xL, xR, xL, xR);
-      highPre.ProcessStereo(xL, xR, xL, xR);
-      mCleanDelay->Process(xL, xR, z.clean[0][s], z.clean[1][s]);
-      z.emphasised[1][s] = xR;
-    }
-    else
-    {
-      xL = lowPre.ProcessMono(xL);
-      xL = highPre.ProcessMono(xL);
-      mCleanDelay->Process(xL, xL, z.clean[0][s], z.clean[1][s]);
-    }
-    z.emphasised[0][s] = xL;
+    _mm_store_ss(a + s, v);
+    if (kStereo) _mm_store_ss(b + s, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 1, 1, 1)));
+  };
+
+  // Input, dry and bypass delays (mono: both channels of a delay take the
+  // same sample).
+  float* input[2] = {z.input[0], kStereo ? z.input[1] : z.input[0]};
+  const double* in[2] = {inL, inR};
+  for (int c = 0; c < kChannels; ++c)
+  {
+    int s = 0;
+    for (; s + 4 <= nFrames; s += 4)
+      _mm_storeu_ps(input[c] + s, _mm_movelh_ps(_mm_cvtpd_ps(_mm_loadu_pd(in[c] + s)),
+                                                _mm_cvtpd_ps(_mm_loadu_pd(in[c] + s + 2))));
+    for (; s < nFrames; ++s) input[c][s] = static_cast<float>(in[c][s]);
   }
-  mDriveGain = g;
-  *mLowPre = lowPre;
-  *mHighPre = highPre;
+  mDryDelay->ProcessBlock(input[0], input[1], z.dry[0], z.dry[1], nFrames);
+  mBypassDelay->ProcessBlock(input[0], input[1], z.bypass[0], z.bypass[1], nFrames);
+
+  // Drive glide and gain, pre-emphasis.
+  {
+    const float target = mDriveTarget.load(relaxed);
+    float g = mDriveGain;
+    PackedBiquad lowPre(*mLowPre);
+    PackedBiquad highPre(*mHighPre);
+    for (int s = 0; s < nFrames; ++s)
+    {
+      g = g * kGlide + target * kGlideIn;
+      z.compensation[s] = kCompensation / g;
+      const __m128 x = _mm_mul_ps(pack(input[0], input[1], s), _mm_set1_ps(g));
+      unpack(highPre.Step(lowPre.Step(x)), z.emphasised[0], z.emphasised[1], s);
+    }
+    mDriveGain = g;
+    lowPre.Store(*mLowPre, kStereo);
+    highPre.Store(*mHighPre, kStereo);
+  }
+  float* emphasised[2] = {z.emphasised[0], kStereo ? z.emphasised[1] : z.emphasised[0]};
+  mCleanDelay->ProcessBlock(emphasised[0], emphasised[1], z.clean[0], z.clean[1], nFrames);
 
   // The 4x arrangement over the sub-block.
   ResamplerRings stage1{{mStage1->UpRing(0), mStage1->UpRing(1)},
@@ -520,70 +532,56 @@ bool Kestrine::ProcessSubBlockStaged(const double* inL, const double* inR, doubl
                         &mStage2->DownIndex(),
                         mStage2->GetLength(),
                         mStage2->GetCentre()};
-  const float* emphasised[] = {z.emphasised[0], z.emphasised[1]};
+  const float* saturatorIn[] = {z.emphasised[0], z.emphasised[1]};
   float* saturated[] = {z.saturated[0], z.saturated[1]};
   float* reduction[] = {z.reduction[0], z.reduction[1]};
-  kernels.saturate4x(stage1, stage2, kChannels, nFrames, emphasised, saturated, reduction,
+  kernels.saturate4x(stage1, stage2, kChannels, nFrames, saturatorIn, saturated, reduction,
                      mVectorScratch.data());
 
   // Meters, de-emphasis and compensation, or the exciter's residue, high-pass
   // and mix.
   const bool exciter = mMode.load(relaxed) == kModeExciter;
-  const float mixGain = mMixGain.load(relaxed);
-  const bool solo = mSolo.load(relaxed) != 0;
-  const float decay = mMeterDecay;
-  float meterL = mMeter[0].load(relaxed);
-  float meterR = mMeter[1].load(relaxed);
-  ShelfFilter lowDe = *mLowDe;
-  ShelfFilter highDe = *mHighDe;
-  HighPassFilter highPass = *mHighPass;
-  float* result0 = exciter ? z.exciter[0] : z.result[0];
-  float* result1 = exciter ? z.exciter[1] : z.result[1];
-  for (int s = 0; s < nFrames; ++s)
   {
-    const float sL = z.saturated[0][s];
-    meterL = UpdateMeter(meterL, z.reduction[0][s], decay);
-    if (kStereo)
+    const __m128 mixGain = _mm_set1_ps(mMixGain.load(relaxed));
+    const bool solo = mSolo.load(relaxed) != 0;
+    const __m128 decay = _mm_set1_ps(mMeterDecay);
+    const __m128 one = _mm_set1_ps(1.f);
+    const __m128 residueScale = _mm_set1_ps(kSoftClipScale);
+    const __m128 residueLevel = _mm_set1_ps(0.2f);
+    __m128 meter = _mm_setr_ps(mMeter[0].load(relaxed), mMeter[1].load(relaxed), 0.f, 0.f);
+    PackedBiquad lowDe(*mLowDe);
+    PackedBiquad highDe(*mHighDe);
+    PackedBiquad highPass(*mHighPass);
+    float* result[2] = {exciter ? z.exciter[0] : z.result[0], exciter ? z.exciter[1] : z.result[1]};
+    for (int s = 0; s < nFrames; ++s)
     {
-      const float sR = z.saturated[1][s];
-      meterR = UpdateMeter(meterR, z.reduction[1][s], decay);
-      float oL, oR;
-      lowDe.ProcessStereo(sL, sR, oL, oR);
-      highDe.ProcessStereo(oL, oR, oL, oR);
+      const __m128 sat = pack(z.saturated[0], z.saturated[1], s);
+      // UpdateMeter: the reduction if it is larger, else the decayed meter;
+      // then at least 1 (max keeps a NaN meter, as the comparison does).
+      const __m128 r = pack(z.reduction[0], z.reduction[1], s);
+      const __m128 larger = _mm_cmpgt_ps(r, meter);
+      meter = _mm_or_ps(_mm_and_ps(larger, r), _mm_andnot_ps(larger, _mm_mul_ps(meter, decay)));
+      meter = _mm_max_ps(one, meter);
+      const __m128 deemphasised = highDe.Step(lowDe.Step(sat));
+      __m128 o;
       if (exciter)
       {
-        float hL, hR;
-        highPass.ProcessStereo(ExciterResidue(z.clean[0][s], sL), ExciterResidue(z.clean[1][s], sR), hL, hR);
-        oL = solo ? hL : hL * mixGain + z.dry[0][s];
-        oR = solo ? hR : hR * mixGain + z.dry[1][s];
+        // ExciterResidue, the high-pass, then the mix with the dry signal.
+        const __m128 clean = pack(z.clean[0], z.clean[1], s);
+        const __m128 h =
+            highPass.Step(_mm_mul_ps(_mm_sub_ps(clean, _mm_mul_ps(sat, residueScale)), residueLevel));
+        o = solo ? h : _mm_add_ps(_mm_mul_ps(h, mixGain), pack(z.dry[0], z.dry[1], s));
       }
       else
-      {
-        oL = oL * z.compensation[s];
-        oR = oR * z.compensation[s];
-      }
-      result0[s] = oL;
-      result1[s] = oR;
+        o = _mm_mul_ps(deemphasised, _mm_set1_ps(z.compensation[s]));
+      unpack(o, result[0], result[1], s);
     }
-    else
-    {
-      meterR = 0.f;
-      float oL = highDe.ProcessMono(lowDe.ProcessMono(sL));
-      if (exciter)
-      {
-        const float h = highPass.ProcessMono(ExciterResidue(z.clean[0][s], sL));
-        oL = solo ? h : h * mixGain + z.dry[0][s];
-      }
-      else
-        oL = oL * z.compensation[s];
-      result0[s] = oL;
-    }
+    lowDe.Store(*mLowDe, kStereo);
+    highDe.Store(*mHighDe, kStereo);
+    if (exciter) highPass.Store(*mHighPass, kStereo);
+    mMeter[0].store(PackedBiquad::Lane(meter, 0), relaxed);
+    mMeter[1].store(kStereo ? PackedBiquad::Lane(meter, 1) : 0.f, relaxed);
   }
-  *mLowDe = lowDe;
-  *mHighDe = highDe;
-  *mHighPass = highPass;
-  mMeter[0].store(meterL, relaxed);
-  mMeter[1].store(meterR, relaxed);
 
   // The exciter's output filter over the sub-block.
   if (exciter)
@@ -600,24 +598,36 @@ bool Kestrine::ProcessSubBlockStaged(const double* inL, const double* inR, doubl
 
   // Output gain, bypass, and the non-finite watch of ProcessFrames (the
   // emphasised input and the written output).
+  // Four frames at a time: finite means |x| < infinity (false for NaN).
   const float outputGain = mOutputGain.load(relaxed);
   const bool bypass = mBypass.load(relaxed) != 0;
-  bool nonFinite = false;
-  for (int s = 0; s < nFrames; ++s)
+  const __m128 gain4 = _mm_set1_ps(outputGain);
+  const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+  const __m128 infinity = _mm_set1_ps(std::numeric_limits<float>::infinity());
+  __m128 finite4 = _mm_castsi128_ps(_mm_set1_epi32(-1));
+  bool finite = true;
+  double* out[2] = {outL, outR};
+  for (int c = 0; c < kChannels; ++c)
   {
-    float oL = z.result[0][s] * outputGain;
-    if (bypass) oL = z.bypass[0][s];
-    nonFinite |= !std::isfinite(z.emphasised[0][s]) || !std::isfinite(oL);
-    outL[s] = static_cast<double>(oL);
-    if (kStereo)
+    const float* e = z.emphasised[c];
+    const float* result = bypass ? z.bypass[c] : z.result[c];
+    int s = 0;
+    for (; s + 4 <= nFrames; s += 4)
     {
-      float oR = z.result[1][s] * outputGain;
-      if (bypass) oR = z.bypass[1][s];
-      nonFinite |= !std::isfinite(z.emphasised[1][s]) || !std::isfinite(oR);
-      outR[s] = static_cast<double>(oR);
+      const __m128 o = bypass ? _mm_loadu_ps(result + s) : _mm_mul_ps(_mm_loadu_ps(result + s), gain4);
+      finite4 = _mm_and_ps(finite4, _mm_cmplt_ps(_mm_and_ps(_mm_loadu_ps(e + s), magnitude), infinity));
+      finite4 = _mm_and_ps(finite4, _mm_cmplt_ps(_mm_and_ps(o, magnitude), infinity));
+      _mm_storeu_pd(out[c] + s, _mm_cvtps_pd(o));
+      _mm_storeu_pd(out[c] + s + 2, _mm_cvtps_pd(_mm_movehl_ps(o, o)));
+    }
+    for (; s < nFrames; ++s)
+    {
+      const float o = bypass ? result[s] : result[s] * outputGain;
+      finite = finite && std::isfinite(e[s]) && std::isfinite(o);
+      out[c][s] = static_cast<double>(o);
     }
   }
-  return nonFinite;
+  return !finite || _mm_movemask_ps(finite4) != 0xf;
 }
 
 void Kestrine::RecoverNonFiniteState()

@@ -160,6 +160,7 @@ private:
   // frame: input conversion to the clipper and back, then to the output.
   struct StagedSignals
   {
+    float input[2][kVectorChunkFrames];
     float emphasised[2][kVectorChunkFrames]; // drive-scaled, pre-emphasised
     float saturated[2][kVectorChunkFrames];
     float reduction[2][kVectorChunkFrames];

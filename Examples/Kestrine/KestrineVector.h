@@ -27,7 +27,7 @@
 
 // Frames per call of the routines: at most this many, so that every buffer a
 // routine touches has a fixed size. A multiple of every lane count.
-constexpr int kVectorChunkFrames = 64;
+constexpr int kVectorChunkFrames = 128;
 
 // One half-band resampler's state as the routines see it (see
 // HalfBandResampler): doubled rings of 2 x length entries per channel, the

@@ -57,20 +57,34 @@ inline void GatherUp(const float* ring, int index, int count, float* dst)
   for (int j = 0; j < count; ++j) dst[count - 1 - j] = ring[index + 1 + 2 * j];
 }
 
+// Writes src[t], t in [from, to), to the ring slots slot, slot - step,
+// slot - 2 step, ... (modulo length, each also at slot + length). Runs up to
+// the start of the ring at a time, so no write depends on the previous one.
+inline void WriteRing(float* ring, int length, int slot, int step, const float* src, int from, int to)
+{
+  for (int t = from; t < to;)
+  {
+    int run = slot / step + 1;
+    if (run > to - t) run = to - t;
+    for (int i = 0; i < run; ++i)
+    {
+      const float v = src[t + i];
+      ring[slot - step * i] = v;
+      ring[slot - step * i + length] = v;
+    }
+    t += run;
+    slot -= step * run;
+    while (slot < 0) slot += length;
+  }
+}
+
 // Stores inputs x[0..count) where count per-sample up calls starting at index
-// would have stored them (only the last length of them survive), and returns
-// the index those calls would have left.
+// would have stored them (two slots down per call; only the last length of
+// them survive), and returns the index those calls would have left.
 inline int WriteBackUp(float* ring, int length, int index, const float* x, int count)
 {
   const int first = count > length ? count - length : 0;
-  int slot = Wrap(index - 2 * first - 1, length);
-  for (int t = first; t < count; ++t)
-  {
-    ring[slot] = x[t];
-    ring[slot + length] = x[t];
-    slot -= 2;
-    while (slot < 0) slot += length; // twice only for length 1
-  }
+  WriteRing(ring, length, Wrap(index - 2 * first - 1, length), 2, x, first, count);
   return Wrap(index - 2 * count, length);
 }
 
@@ -86,19 +100,17 @@ inline void GatherDown(const float* ring, int index, int count, float* even, flo
   }
 }
 
+// The pairs (even[m], odd[m]), m in [0, pairs), as per-sample down calls
+// starting at index store them: even[m] at index - 2m - 1, odd[m] one below.
+// Of the last length writes the oldest may be an even one whose slot the
+// newest odd one takes again: the odd ones are written last.
 inline int WriteBackDown(float* ring, int length, int index, const float* even, const float* odd, int pairs)
 {
-  const int writes = 2 * pairs;
-  const int first = writes > length ? writes - length : 0;
-  int slot = Wrap(index - first - 1, length);
-  for (int w = first; w < writes; ++w)
-  {
-    const float z = (w & 1) ? odd[w >> 1] : even[w >> 1];
-    ring[slot] = z;
-    ring[slot + length] = z;
-    slot = slot == 0 ? length - 1 : slot - 1;
-  }
-  return Wrap(index - writes, length);
+  const int keep = (length + 1) / 2;
+  const int first = pairs > keep ? pairs - keep : 0;
+  WriteRing(ring, length, Wrap(index - 2 * first - 1, length), 2, even, first, pairs);
+  WriteRing(ring, length, Wrap(index - 2 * first - 2, length), 2, odd, first, pairs);
+  return Wrap(index - 2 * pairs, length);
 }
 
 // The output filter's ring: one slot per input, the newest at the index.
@@ -110,19 +122,14 @@ inline void GatherFir(const float* ring, int index, int count, float* dst)
 inline int WriteBackFir(float* ring, int length, int index, const float* x, int count)
 {
   const int first = count > length ? count - length : 0;
-  int slot = Wrap(index - first - 1, length);
-  for (int t = first; t < count; ++t)
-  {
-    ring[slot] = x[t];
-    ring[slot + length] = x[t];
-    slot = slot == 0 ? length - 1 : slot - 1;
-  }
+  WriteRing(ring, length, Wrap(index - first - 1, length), 1, x, first, count);
   return Wrap(index - count, length);
 }
 
-inline void Copy(const float* src, float* dst, int count)
+// src[0..count) to dst, whole vectors at a time (both hold whole vectors).
+template <class T> inline void CopyBlock(const float* src, float* dst, int count)
 {
-  for (int i = 0; i < count; ++i) dst[i] = src[i];
+  for (int i = 0; i < count; i += T::kLanes) T::Store(dst + i, T::Load(src + i));
 }
 
 // --- Tap loops. x, even, odd point at time 0 of the block; negative indices
@@ -369,7 +376,7 @@ void Saturate4x(ResamplerRings& s1, ResamplerRings& s2, int channels, int frames
   {
     // Stage 1 up: host rate to the 2x signal u, interleaved (first, second).
     GatherUp(s1.up[c], up1, s.h1, x - s.h1);
-    Copy(in[c], x, frames);
+    CopyBlock<T>(in[c], x, frames);
     UpBlock<T, true>(s1.upCoef, s.a1, x, frames, u, nullptr);
 
     // Stage 2 up: u to the 4x signal, split into the first (we) and second
@@ -419,7 +426,7 @@ void LowPassFir(FirRings& f, int channels, int frames, const float* const* in, f
   for (int c = 0; c < channels; ++c)
   {
     GatherFir(f.ring[c], index, history, scratch);
-    Copy(in[c], x, frames);
+    CopyBlock<T>(in[c], x, frames);
     FirBlock<T>(f.coef, f.half, x, frames, out[c]);
     *f.index = WriteBackFir(f.ring[c], f.length, index, x, frames);
   }
