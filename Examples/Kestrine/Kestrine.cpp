@@ -439,6 +439,10 @@ void Kestrine::ProcessFrames(const double* inL, const double* inR, double* outL,
   if (nonFinite) RecoverNonFiniteState();
 }
 
+// Sub-blocks end where the frame count since the reset reaches a multiple of
+// kVectorChunkFrames, so their boundaries fall at the same frames whatever the
+// host's block sizes: a per-sub-block step (a check, a recovery) placed after
+// each ProcessSubBlockStaged call acts on the same frames for any blocking.
 template <bool kStereo>
 bool Kestrine::ProcessFramesStaged(const double* inL, const double* inR, double* outL, double* outR,
                                    int nFrames, const VectorKernels& kernels)

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -251,6 +252,10 @@ INSTANTIATE_TEST_SUITE_P(Rates, KestrineVectorPath,
 
 TEST(KestrineVectorPath, PathsTheCpuCannotRunAreRefused)
 {
+  // Which paths the comparisons above could force here (under Wine, the
+  // host CPU's).
+  std::printf("vector paths on this CPU: SSE2%s\n",
+              Kestrine::IsProcessingPathAvailable(kPathAVX2) ? ", AVX2" : "");
   Kestrine k(InstanceInfo{});
   EXPECT_NE(k.GetProcessingPath(), kPathPlain); // the vector path is the default
   EXPECT_TRUE(k.SetProcessingPath(kPathPlain));
