@@ -132,12 +132,30 @@ template <class T> inline void CopyBlock(const float* src, float* dst, int count
   for (int i = 0; i < count; i += T::kLanes) T::Store(dst + i, T::Load(src + i));
 }
 
+// x / (0.860663 sqrt(1 + 0.35 (x x))) in every lane (SoftClip).
+template <class T> inline typename T::V SoftClipVector(typename T::V x)
+{
+  return T::Div(
+      x, T::Mul(T::Set(kClipScale), T::Sqrt(T::Add(T::Set(1.0f), T::Mul(T::Set(kClipCurve), T::Mul(x, x))))));
+}
+
 // --- Tap loops. x, even, odd point at time 0 of the block; negative indices
 // reach into the gathered history.
 
+// What an up-sampling pass stores: both outputs interleaved (stage 1, whose
+// output stage 2 takes in time order), or both clipped, apart, with the
+// unclipped first outputs kept for the gain-reduction measure (stage 2, whose
+// outputs are the clipper's input: clipping here lets the square roots and
+// divisions overlap the tap sums).
+enum EUpOutput
+{
+  kUpInterleaved,
+  kUpClipped
+};
+
 // G vectors of up-sampled outputs starting at input n0.
-template <class T, int G, bool kInterleave>
-inline void UpVectors(const float* h, int a, const float* x, int n0, float* first, float* second)
+template <class T, int G, EUpOutput kOutput>
+inline void UpVectors(const float* h, int a, const float* x, int n0, float* first, float* second, float* raw)
 {
   using V = typename T::V;
   constexpr int L = T::kLanes;
@@ -160,27 +178,28 @@ inline void UpVectors(const float* h, int a, const float* x, int n0, float* firs
   {
     const int n = n0 + g * L;
     const V f = T::Mul(hc, T::Load(x + n - a));
-    if (kInterleave)
+    if (kOutput == kUpInterleaved)
       T::StoreInterleaved(first + 2 * n, f, acc[g]);
     else
     {
-      T::Store(first + n, f);
-      T::Store(second + n, acc[g]);
+      T::Store(raw + n, f);
+      T::Store(first + n, SoftClipVector<T>(f));
+      T::Store(second + n, SoftClipVector<T>(acc[g]));
     }
   }
 }
 
-// Up-samples x[0..count): interleaved into first[0..2 count) when kInterleave,
-// else the first outputs to first[] and the second to second[].
-template <class T, bool kInterleave>
-inline void UpBlock(const float* h, int a, const float* x, int count, float* first, float* second)
+// Up-samples x[0..count): interleaved into first[0..2 count), or clipped to
+// first[] and second[] with the unclipped first outputs in raw[].
+template <class T, EUpOutput kOutput>
+inline void UpBlock(const float* h, int a, const float* x, int count, float* first, float* second, float* raw)
 {
   constexpr int L = T::kLanes;
   const int end = RoundUp(count, L);
   int n = 0;
   for (; n + kGroups * L <= end; n += kGroups * L)
-    UpVectors<T, kGroups, kInterleave>(h, a, x, n, first, second);
-  for (; n < end; n += L) UpVectors<T, 1, kInterleave>(h, a, x, n, first, second);
+    UpVectors<T, kGroups, kOutput>(h, a, x, n, first, second, raw);
+  for (; n < end; n += L) UpVectors<T, 1, kOutput>(h, a, x, n, first, second, raw);
 }
 
 template <class T, int G>
@@ -258,21 +277,6 @@ template <class T> inline void FirBlock(const float* h, int half, const float* x
 
 // --- The clipper and its gain-reduction measure.
 
-// x / (0.860663 sqrt(1 + 0.35 (x x))), in place over p[0..count).
-template <class T> inline void SoftClipBlock(float* p, int count)
-{
-  using V = typename T::V;
-  constexpr int L = T::kLanes;
-  const V curve = T::Set(kClipCurve);
-  const V one = T::Set(1.0f);
-  const V scale = T::Set(kClipScale);
-  for (int i = 0; i < count; i += L)
-  {
-    const V x = T::Load(p + i);
-    T::Store(p + i, T::Div(x, T::Mul(scale, T::Sqrt(T::Add(one, T::Mul(curve, T::Mul(x, x)))))));
-  }
-}
-
 // The even entries of p[0..2 count) to out[0..count).
 template <class T> inline void EvensBlock(const float* p, int count, float* out)
 {
@@ -311,6 +315,7 @@ struct SaturateLayout
   size_t we, wo; // 4x signal, first and second of each pair: h2 + 2 chunk each
   size_t v2;     // stage 2 down output (2x): 2 chunk
   size_t ve, vo; // the same split into pairs, with history: h1 + chunk each
+  size_t raw;    // stage 2's first outputs before the clipper: 2 chunk
   size_t p1, c1; // the first 4x sample of each frame, before and after the clipper: chunk each
   size_t total;
 };
@@ -337,6 +342,7 @@ inline SaturateLayout MakeSaturateLayout(int stage1Length, int stage2Length)
   s.v2 = take(2 * c);
   s.ve = take(s.h1 + c);
   s.vo = take(s.h1 + c);
+  s.raw = take(2 * c);
   s.p1 = take(c);
   s.c1 = take(c);
   s.total = at;
@@ -367,6 +373,7 @@ void Saturate4x(ResamplerRings& s1, ResamplerRings& s2, int channels, int frames
   float* v2 = scratch + s.v2;
   float* ve = scratch + s.ve + s.h1;
   float* vo = scratch + s.vo + s.h1;
+  float* raw = scratch + s.raw;
   float* p1 = scratch + s.p1;
   float* c1 = scratch + s.c1;
   const int frames2 = 2 * frames;
@@ -377,18 +384,15 @@ void Saturate4x(ResamplerRings& s1, ResamplerRings& s2, int channels, int frames
     // Stage 1 up: host rate to the 2x signal u, interleaved (first, second).
     GatherUp(s1.up[c], up1, s.h1, x - s.h1);
     CopyBlock<T>(in[c], x, frames);
-    UpBlock<T, true>(s1.upCoef, s.a1, x, frames, u, nullptr);
+    UpBlock<T, kUpInterleaved>(s1.upCoef, s.a1, x, frames, u, nullptr, nullptr);
 
-    // Stage 2 up: u to the 4x signal, split into the first (we) and second
-    // (wo) sample of each up call, which are the pairs stage 2 down takes.
+    // Stage 2 up: u to the 4x signal, clipped, split into the first (we) and
+    // second (wo) sample of each up call, which are the pairs stage 2 down
+    // takes. The measure takes each frame's first 4x sample (the first output
+    // of the first stage 2 up call) before and after the clipper.
     GatherUp(s2.up[c], up2, s.h2, u - s.h2);
-    UpBlock<T, false>(s2.upCoef, s.a2, u, frames2, we, wo);
-
-    // The clipper on every 4x sample; the measure takes each frame's first
-    // 4x sample (the first output of the first stage 2 up call).
-    EvensBlock<T>(we, frames, p1);
-    SoftClipBlock<T>(we, frames2);
-    SoftClipBlock<T>(wo, frames2);
+    UpBlock<T, kUpClipped>(s2.upCoef, s.a2, u, frames2, we, wo, raw);
+    EvensBlock<T>(raw, frames, p1);
     EvensBlock<T>(we, frames, c1);
     GainReductionBlock<T>(p1, c1, frames, reduction[c]);
 
