@@ -57,23 +57,27 @@ inline void GatherUp(const float* ring, int index, int count, float* dst)
   for (int j = 0; j < count; ++j) dst[count - 1 - j] = ring[index + 1 + 2 * j];
 }
 
-// Writes src[t], t in [from, to), to the ring slots slot, slot - step,
-// slot - 2 step, ... (modulo length, each also at slot + length). Runs up to
+// Writes src[t], t in [from, to), to the ring slots slot, slot - kStep,
+// slot - 2 kStep, ... (modulo length, each also at slot + length). Runs up to
 // the start of the ring at a time, so no write depends on the previous one.
-inline void WriteRing(float* ring, int length, int slot, int step, const float* src, int from, int to)
+template <int kStep>
+inline void WriteRing(float* ring, int length, int slot, const float* src, int from, int to)
 {
   for (int t = from; t < to;)
   {
-    int run = slot / step + 1;
+    int run = slot / kStep + 1;
     if (run > to - t) run = to - t;
+    float* low = ring + slot;
+    float* high = ring + slot + length;
+    const float* in = src + t;
     for (int i = 0; i < run; ++i)
     {
-      const float v = src[t + i];
-      ring[slot - step * i] = v;
-      ring[slot - step * i + length] = v;
+      const float v = in[i];
+      low[-kStep * i] = v;
+      high[-kStep * i] = v;
     }
     t += run;
-    slot -= step * run;
+    slot -= kStep * run;
     while (slot < 0) slot += length;
   }
 }
@@ -84,7 +88,7 @@ inline void WriteRing(float* ring, int length, int slot, int step, const float* 
 inline int WriteBackUp(float* ring, int length, int index, const float* x, int count)
 {
   const int first = count > length ? count - length : 0;
-  WriteRing(ring, length, Wrap(index - 2 * first - 1, length), 2, x, first, count);
+  WriteRing<2>(ring, length, Wrap(index - 2 * first - 1, length), x, first, count);
   return Wrap(index - 2 * count, length);
 }
 
@@ -108,8 +112,8 @@ inline int WriteBackDown(float* ring, int length, int index, const float* even, 
 {
   const int keep = (length + 1) / 2;
   const int first = pairs > keep ? pairs - keep : 0;
-  WriteRing(ring, length, Wrap(index - 2 * first - 1, length), 2, even, first, pairs);
-  WriteRing(ring, length, Wrap(index - 2 * first - 2, length), 2, odd, first, pairs);
+  WriteRing<2>(ring, length, Wrap(index - 2 * first - 1, length), even, first, pairs);
+  WriteRing<2>(ring, length, Wrap(index - 2 * first - 2, length), odd, first, pairs);
   return Wrap(index - 2 * pairs, length);
 }
 
@@ -122,7 +126,7 @@ inline void GatherFir(const float* ring, int index, int count, float* dst)
 inline int WriteBackFir(float* ring, int length, int index, const float* x, int count)
 {
   const int first = count > length ? count - length : 0;
-  WriteRing(ring, length, Wrap(index - first - 1, length), 1, x, first, count);
+  WriteRing<1>(ring, length, Wrap(index - first - 1, length), x, first, count);
   return Wrap(index - count, length);
 }
 

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -206,6 +207,11 @@ struct RateAndChannels
   double sampleRate;
   int channels;
 };
+
+void PrintTo(const RateAndChannels& r, std::ostream* os)
+{
+  *os << r.sampleRate << " Hz, " << (r.channels == 2 ? "stereo" : "mono");
+}
 
 class KestrineVectorPath : public ::testing::TestWithParam<RateAndChannels>
 {
