@@ -49,7 +49,7 @@ ResamplerRings RingsOf(HalfBandResampler& r)
 
 // Sub-block sizes in turn: single frames, sizes around the lane counts, a
 // whole sub-block, and sizes that are not multiples of anything.
-constexpr int kChunkSizes[] = {1, 3, 8, 9, 64, 5, 31, 33, 2, 64, 17};
+constexpr int kChunkSizes[] = {1, 3, 8, 9, 64, 5, 31, 33, 2, kVectorChunkFrames, 17, kVectorChunkFrames - 1};
 
 float NextSample(unsigned& seed)
 {
