@@ -28,9 +28,9 @@
 // Frames per call of the routines: at most this many, so that every buffer a
 // routine touches has a fixed size. A multiple of every lane count. Each call
 // gathers the rings' history and writes its samples back, which costs less
-// per frame the longer the sub-block (at 64 frames the effect takes about
-// 20 % more time than at 256, at 128 about 6 %); 256 frames of every
-// intermediate signal still fit the first-level data cache.
+// per frame the longer the sub-block (at 64 frames the effect takes about a
+// quarter more time than at 256, at 128 a few percent more); 256 frames of
+// every intermediate signal still fit the first-level data cache.
 constexpr int kVectorChunkFrames = 256;
 
 // One half-band resampler's state as the routines see it (see
