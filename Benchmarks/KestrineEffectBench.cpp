@@ -11,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -75,8 +76,10 @@ void BM_ProcessBlock(benchmark::State& state, int rate, int channels, int mode, 
 
 using CaseKey = std::tuple<int, int, int>; // rate, channels, mode
 
-// The console output as usual, plus a closing table of the speed-ups: the
-// median of the repetitions where there are several, else the single run.
+// The console output as usual, plus closing tables of the speed-ups: one
+// from the median of the repetitions and one from the fastest (on a shared
+// machine the fastest is the least disturbed), or from the single run when
+// there are no repetitions.
 class RatioReporter : public benchmark::ConsoleReporter
 {
 public:
@@ -86,23 +89,37 @@ public:
     for (const Run& run : runs)
     {
       if (run.error_occurred) continue;
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      if (run.run_type == Run::RT_Aggregate && !median) continue;
       const auto it = mCases.find(run.run_name.function_name);
       if (it == mCases.end()) continue;
+      std::string table = "single run";
+      if (run.run_type == Run::RT_Aggregate)
+      {
+        if (run.aggregate_name != "median" && run.aggregate_name != "fastest") continue;
+        table = run.aggregate_name;
+      }
       const double seconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-      Figure& f = mFigures[it->second.first][it->second.second];
-      if (median || !f.fromMedian) f = {seconds * 1e9 / kBlock, median};
+      mFigures[table][it->second.first][it->second.second] = seconds * 1e9 / kBlock;
     }
   }
 
   void Finalize() override
   {
     ConsoleReporter::Finalize();
-    std::printf("\nns/frame and x real time per path; speed-up = plain / vector\n");
+    for (const auto& [table, figures] : mFigures)
+      if (table != "single run" || mFigures.size() == 1) PrintTable(table, figures);
+  }
+
+  void AddCase(const std::string& name, const CaseKey& key, int path) { mCases[name] = {key, path}; }
+
+private:
+  using Figures = std::map<CaseKey, std::map<int, double>>; // ns/frame per case and path
+
+  static void PrintTable(const std::string& table, const Figures& figures)
+  {
+    std::printf("\n%s: ns/frame and x real time per path; speed-up = plain / vector\n", table.c_str());
     std::printf("%-6s %-3s %-9s | %-16s | %-16s %-8s | %-16s %-8s\n", "rate", "ch", "mode", "plain", "SSE2",
                 "speed-up", "AVX2", "speed-up");
-    for (const auto& [key, paths] : mFigures)
+    for (const auto& [key, paths] : figures)
     {
       const auto [rate, channels, mode] = key;
       std::printf("%-6d %-3d %-9s |", rate, channels, mode ? "exciter" : "saturator");
@@ -116,12 +133,11 @@ public:
           continue;
         }
         char cell[64];
-        std::snprintf(cell, sizeof cell, "%.1f (%.0fx)", f->second.nsPerFrame,
-                      1e9 / (f->second.nsPerFrame * rate));
+        std::snprintf(cell, sizeof cell, "%.1f (%.0fx)", f->second, 1e9 / (f->second * rate));
         if (path == kPathPlain)
           std::printf(" %-16s |", cell);
         else if (plain != paths.end())
-          std::printf(" %-16s %-8.2f |", cell, plain->second.nsPerFrame / f->second.nsPerFrame);
+          std::printf(" %-16s %-8.2f |", cell, plain->second / f->second);
         else
           std::printf(" %-16s %-8s |", cell, "-");
       }
@@ -129,16 +145,8 @@ public:
     }
   }
 
-  void AddCase(const std::string& name, const CaseKey& key, int path) { mCases[name] = {key, path}; }
-
-private:
-  struct Figure
-  {
-    double nsPerFrame = 0.;
-    bool fromMedian = false;
-  };
   std::map<std::string, std::pair<CaseKey, int>> mCases;
-  std::map<CaseKey, std::map<int, Figure>> mFigures;
+  std::map<std::string, Figures> mFigures; // per table
 };
 
 } // namespace
@@ -159,7 +167,9 @@ int main(int argc, char** argv)
                                    "/channels:" + std::to_string(channels) +
                                    "/exciter:" + std::to_string(mode) + "/" + PathName(path);
           benchmark::RegisterBenchmark(name.c_str(), BM_ProcessBlock, rate, channels, mode,
-                                       static_cast<EProcessingPath>(path));
+                                       static_cast<EProcessingPath>(path))
+              ->ComputeStatistics("fastest", [](const std::vector<double>& v)
+                                  { return v.empty() ? 0. : *std::min_element(v.begin(), v.end()); });
           reporter.AddCase(name, CaseKey{rate, channels, mode}, path);
         }
   benchmark::RunSpecifiedBenchmarks(&reporter);
