@@ -1,8 +1,12 @@
 #include "Kestrine.h"
 
+#include "KestrinePackedBiquad.h"
+
+#include <emmintrin.h>
 #include <xmmintrin.h>
 
 #include <cmath>
+#include <limits>
 
 using namespace iplug;
 
@@ -104,6 +108,9 @@ Kestrine::Kestrine(const InstanceInfo& info) : IPlugAAX(info, MakeConfig())
   mDryDelay = std::make_unique<DelayLine>();
   mOutputFIR = std::make_unique<LowPassFIR>();
   mCleanDelay = std::make_unique<DelayLine>();
+  mStaged = std::make_unique<StagedSignals>();
+  SizeVectorScratch();
+  mPath.store(CpuHasAVX2() ? kPathAVX2 : kPathSSE2, std::memory_order_relaxed);
 
   // Factory presets. Unnamed parameters keep their defaults; the five odd
   // IOTrim values are single-precision constants widened to double.
@@ -149,6 +156,38 @@ int Kestrine::FullLatency() const
 {
   return OversamplerLatency() +
          (mMode.load(std::memory_order_relaxed) == kModeExciter ? mOutputFIR->GetHalf() : 0);
+}
+
+bool Kestrine::IsProcessingPathAvailable(EProcessingPath path)
+{
+  switch (path)
+  {
+  case kPathPlain:
+  case kPathSSE2:
+    return true;
+  case kPathAVX2:
+    return CpuHasAVX2();
+  }
+  return false;
+}
+
+bool Kestrine::SetProcessingPath(EProcessingPath path)
+{
+  if (!IsProcessingPathAvailable(path)) return false;
+  mPath.store(path, std::memory_order_relaxed);
+  return true;
+}
+
+void Kestrine::SizeVectorScratch()
+{
+  const int s1 = mStage1->GetLength(), s2 = mStage2->GetLength(), fir = mOutputFIR->GetLength();
+  size_t floats = kVectorKernelsSSE2.scratchFloats(s1, s2, fir);
+  if (CpuHasAVX2())
+  {
+    const size_t avx2 = kVectorKernelsAVX2.scratchFloats(s1, s2, fir);
+    if (avx2 > floats) floats = avx2;
+  }
+  mVectorScratch.assign(floats, 0.f);
 }
 
 void Kestrine::OnParamChange(int paramIdx)
@@ -274,6 +313,8 @@ void Kestrine::OnReset()
   // Reconfiguring keeps the old ring entries, which no longer line up when
   // the tap count changed: a reset drops them rather than play them back.
   mOutputFIR->Clear();
+  SizeVectorScratch();
+  mSubBlockPhase = 0;
   ResetDelaysMetersAndFilters();
   mDriveGain = 1.f;
 }
@@ -297,10 +338,23 @@ void Kestrine::ProcessBlock(double** inputs, double** outputs, int nFrames)
   BiquadCoefficients highPass;
   if (mHighPassMailbox.Take(highPass)) mHighPass->SetCoefficients(highPass);
 
-  if (stereo)
-    ProcessFrames<true>(inputs[0], inputs[1], outputs[0], outputs[1], nFrames);
+  const int path = mPath.load(std::memory_order_relaxed);
+  if (path == kPathPlain)
+  {
+    if (stereo)
+      ProcessFrames<true>(inputs[0], inputs[1], outputs[0], outputs[1], nFrames);
+    else
+      ProcessFrames<false>(inputs[0], inputs[0], outputs[0], outputs[0], nFrames);
+  }
   else
-    ProcessFrames<false>(inputs[0], inputs[0], outputs[0], outputs[0], nFrames);
+  {
+    const VectorKernels& kernels = path == kPathAVX2 ? kVectorKernelsAVX2 : kVectorKernelsSSE2;
+    const bool nonFinite =
+        stereo ? ProcessFramesStaged<true>(inputs[0], inputs[1], outputs[0], outputs[1], nFrames, kernels)
+               : ProcessFramesStaged<false>(inputs[0], inputs[0], outputs[0], outputs[0], nFrames, kernels);
+    if (nonFinite) RecoverNonFiniteState();
+  }
+  mSubBlockPhase = (mSubBlockPhase + (nFrames > 0 ? nFrames : 0)) % kVectorChunkFrames;
 
   mMeterDirty.store(true, std::memory_order_relaxed);
   if (mLatencyUpdate.exchange(false, std::memory_order_relaxed)) ApplyLatency();
@@ -383,6 +437,201 @@ void Kestrine::ProcessFrames(const double* inL, const double* inR, double* outL,
   mMeter[0].store(meterL, relaxed);
   mMeter[1].store(meterR, relaxed);
   if (nonFinite) RecoverNonFiniteState();
+}
+
+// Sub-blocks end where the frame count since the reset reaches a multiple of
+// kVectorChunkFrames, so their boundaries fall at the same frames whatever the
+// host's block sizes: a per-sub-block step (a check, a recovery) placed after
+// each ProcessSubBlockStaged call acts on the same frames for any blocking.
+template <bool kStereo>
+bool Kestrine::ProcessFramesStaged(const double* inL, const double* inR, double* outL, double* outR,
+                                   int nFrames, const VectorKernels& kernels)
+{
+  bool nonFinite = false;
+  int phase = mSubBlockPhase;
+  for (int start = 0; start < nFrames;)
+  {
+    const int left = nFrames - start;
+    const int room = kVectorChunkFrames - phase;
+    const int n = left < room ? left : room;
+    nonFinite |=
+        ProcessSubBlockStaged<kStereo>(inL + start, inR + start, outL + start, outR + start, n, kernels);
+    start += n;
+    phase = 0;
+  }
+  return nonFinite;
+}
+
+// The per-sample chain of ProcessFrames, reordered by stage. The delays run
+// as block copies; the recursive parts (drive glide, shelves, meters, exciter
+// high-pass) run frame by frame with left and right in one SSE register; the
+// FIR stages run over the whole sub-block in the vector routines. Every value
+// is computed by the same operations in the same order as in ProcessFrames.
+// The parameter mirrors are read once per sub-block.
+template <bool kStereo>
+bool Kestrine::ProcessSubBlockStaged(const double* inL, const double* inR, double* outL, double* outR,
+                                     int nFrames, const VectorKernels& kernels)
+{
+  const auto relaxed = std::memory_order_relaxed;
+  constexpr int kChannels = kStereo ? 2 : 1;
+  StagedSignals& z = *mStaged;
+  // Loads (a[s], b[s]) into lanes 0 and 1.
+  auto pack = [](const float* a, const float* b, int s)
+  { return _mm_unpacklo_ps(_mm_load_ss(a + s), _mm_load_ss(b + s)); };
+  auto unpack = [](__m128 v, float* a, float* b, int s)
+  {
+    _mm_store_ss(a + s, v);
+    if (kStereo) _mm_store_ss(b + s, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 1, 1, 1)));
+  };
+
+  // Input, dry and bypass delays (mono: both channels of a delay take the
+  // same sample).
+  float* input[2] = {z.input[0], kStereo ? z.input[1] : z.input[0]};
+  const double* in[2] = {inL, inR};
+  for (int c = 0; c < kChannels; ++c)
+  {
+    int s = 0;
+    for (; s + 4 <= nFrames; s += 4)
+      _mm_storeu_ps(input[c] + s, _mm_movelh_ps(_mm_cvtpd_ps(_mm_loadu_pd(in[c] + s)),
+                                                _mm_cvtpd_ps(_mm_loadu_pd(in[c] + s + 2))));
+    for (; s < nFrames; ++s) input[c][s] = static_cast<float>(in[c][s]);
+  }
+  mDryDelay->ProcessBlock(input[0], input[1], z.dry[0], z.dry[1], nFrames);
+  mBypassDelay->ProcessBlock(input[0], input[1], z.bypass[0], z.bypass[1], nFrames);
+
+  // Drive glide and gain, pre-emphasis.
+  {
+    const float target = mDriveTarget.load(relaxed);
+    float g = mDriveGain;
+    PackedBiquad lowPre(*mLowPre);
+    PackedBiquad highPre(*mHighPre);
+    for (int s = 0; s < nFrames; ++s)
+    {
+      g = g * kGlide + target * kGlideIn;
+      z.compensation[s] = kCompensation / g;
+      const __m128 x = _mm_mul_ps(pack(input[0], input[1], s), _mm_set1_ps(g));
+      unpack(highPre.Step(lowPre.Step(x)), z.emphasised[0], z.emphasised[1], s);
+    }
+    mDriveGain = g;
+    lowPre.Store(*mLowPre, kStereo);
+    highPre.Store(*mHighPre, kStereo);
+  }
+  float* emphasised[2] = {z.emphasised[0], kStereo ? z.emphasised[1] : z.emphasised[0]};
+  mCleanDelay->ProcessBlock(emphasised[0], emphasised[1], z.clean[0], z.clean[1], nFrames);
+
+  // The 4x arrangement over the sub-block.
+  ResamplerRings stage1{{mStage1->UpRing(0), mStage1->UpRing(1)},
+                        {mStage1->DownRing(0), mStage1->DownRing(1)},
+                        mStage1->GetUpCoefficients().data(),
+                        mStage1->GetDownCoefficients().data(),
+                        &mStage1->UpIndex(),
+                        &mStage1->DownIndex(),
+                        mStage1->GetLength(),
+                        mStage1->GetCentre()};
+  ResamplerRings stage2{{mStage2->UpRing(0), mStage2->UpRing(1)},
+                        {mStage2->DownRing(0), mStage2->DownRing(1)},
+                        mStage2->GetUpCoefficients().data(),
+                        mStage2->GetDownCoefficients().data(),
+                        &mStage2->UpIndex(),
+                        &mStage2->DownIndex(),
+                        mStage2->GetLength(),
+                        mStage2->GetCentre()};
+  const float* saturatorIn[] = {z.emphasised[0], z.emphasised[1]};
+  float* saturated[] = {z.saturated[0], z.saturated[1]};
+  float* reduction[] = {z.reduction[0], z.reduction[1]};
+  kernels.saturate4x(stage1, stage2, kChannels, nFrames, saturatorIn, saturated, reduction,
+                     mVectorScratch.data());
+
+  // Meters, de-emphasis and compensation, or the exciter's residue, high-pass
+  // and mix.
+  const bool exciter = mMode.load(relaxed) == kModeExciter;
+  {
+    const __m128 mixGain = _mm_set1_ps(mMixGain.load(relaxed));
+    const bool solo = mSolo.load(relaxed) != 0;
+    const __m128 decay = _mm_set1_ps(mMeterDecay);
+    const __m128 one = _mm_set1_ps(1.f);
+    const __m128 residueScale = _mm_set1_ps(kSoftClipScale);
+    const __m128 residueLevel = _mm_set1_ps(0.2f);
+    __m128 meter = _mm_setr_ps(mMeter[0].load(relaxed), mMeter[1].load(relaxed), 0.f, 0.f);
+    PackedBiquad lowDe(*mLowDe);
+    PackedBiquad highDe(*mHighDe);
+    PackedBiquad highPass(*mHighPass);
+    float* result[2] = {exciter ? z.exciter[0] : z.result[0], exciter ? z.exciter[1] : z.result[1]};
+    for (int s = 0; s < nFrames; ++s)
+    {
+      const __m128 sat = pack(z.saturated[0], z.saturated[1], s);
+      // UpdateMeter: the reduction if it is larger, else the decayed meter;
+      // then at least 1 (max keeps a NaN meter, as the comparison does).
+      const __m128 r = pack(z.reduction[0], z.reduction[1], s);
+      const __m128 larger = _mm_cmpgt_ps(r, meter);
+      meter = _mm_or_ps(_mm_and_ps(larger, r), _mm_andnot_ps(larger, _mm_mul_ps(meter, decay)));
+      meter = _mm_max_ps(one, meter);
+      const __m128 deemphasised = highDe.Step(lowDe.Step(sat));
+      __m128 o;
+      if (exciter)
+      {
+        // ExciterResidue, the high-pass, then the mix with the dry signal.
+        const __m128 clean = pack(z.clean[0], z.clean[1], s);
+        const __m128 h =
+            highPass.Step(_mm_mul_ps(_mm_sub_ps(clean, _mm_mul_ps(sat, residueScale)), residueLevel));
+        o = solo ? h : _mm_add_ps(_mm_mul_ps(h, mixGain), pack(z.dry[0], z.dry[1], s));
+      }
+      else
+        o = _mm_mul_ps(deemphasised, _mm_set1_ps(z.compensation[s]));
+      unpack(o, result[0], result[1], s);
+    }
+    lowDe.Store(*mLowDe, kStereo);
+    highDe.Store(*mHighDe, kStereo);
+    if (exciter) highPass.Store(*mHighPass, kStereo);
+    mMeter[0].store(PackedBiquad::Lane(meter, 0), relaxed);
+    mMeter[1].store(kStereo ? PackedBiquad::Lane(meter, 1) : 0.f, relaxed);
+  }
+
+  // The exciter's output filter over the sub-block.
+  if (exciter)
+  {
+    FirRings fir{{mOutputFIR->Ring(0), mOutputFIR->Ring(1)},
+                 mOutputFIR->GetCoefficients().data(),
+                 &mOutputFIR->Index(),
+                 mOutputFIR->GetLength(),
+                 mOutputFIR->GetHalf()};
+    const float* firIn[] = {z.exciter[0], z.exciter[1]};
+    float* firOut[] = {z.result[0], z.result[1]};
+    kernels.lowPassFir(fir, kChannels, nFrames, firIn, firOut, mVectorScratch.data());
+  }
+
+  // Output gain, bypass, and the non-finite watch of ProcessFrames (the
+  // emphasised input and the written output).
+  // Four frames at a time: finite means |x| < infinity (false for NaN).
+  const float outputGain = mOutputGain.load(relaxed);
+  const bool bypass = mBypass.load(relaxed) != 0;
+  const __m128 gain4 = _mm_set1_ps(outputGain);
+  const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+  const __m128 infinity = _mm_set1_ps(std::numeric_limits<float>::infinity());
+  __m128 finite4 = _mm_castsi128_ps(_mm_set1_epi32(-1));
+  bool finite = true;
+  double* out[2] = {outL, outR};
+  for (int c = 0; c < kChannels; ++c)
+  {
+    const float* e = z.emphasised[c];
+    const float* result = bypass ? z.bypass[c] : z.result[c];
+    int s = 0;
+    for (; s + 4 <= nFrames; s += 4)
+    {
+      const __m128 o = bypass ? _mm_loadu_ps(result + s) : _mm_mul_ps(_mm_loadu_ps(result + s), gain4);
+      finite4 = _mm_and_ps(finite4, _mm_cmplt_ps(_mm_and_ps(_mm_loadu_ps(e + s), magnitude), infinity));
+      finite4 = _mm_and_ps(finite4, _mm_cmplt_ps(_mm_and_ps(o, magnitude), infinity));
+      _mm_storeu_pd(out[c] + s, _mm_cvtps_pd(o));
+      _mm_storeu_pd(out[c] + s + 2, _mm_cvtps_pd(_mm_movehl_ps(o, o)));
+    }
+    for (; s < nFrames; ++s)
+    {
+      const float o = bypass ? result[s] : result[s] * outputGain;
+      finite = finite && std::isfinite(e[s]) && std::isfinite(o);
+      out[c][s] = static_cast<double>(o);
+    }
+  }
+  return !finite || _mm_movemask_ps(finite4) != 0xf;
 }
 
 void Kestrine::RecoverNonFiniteState()

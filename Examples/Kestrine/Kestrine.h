@@ -19,10 +19,12 @@
 #include "KestrineFilters.h"
 #include "KestrineMailbox.h"
 #include "KestrineSaturator.h"
+#include "KestrineVector.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 constexpr int kNumPresets = 15;
 
@@ -46,6 +48,16 @@ enum EModes
 {
   kModeSaturator = 0,
   kModeExciter = 1
+};
+
+// The implementations of ProcessBlock. They give the same samples to the last
+// bit; the plain one is the per-sample reference, the others run the FIR
+// stages block by block on vectors (KestrineVector.h).
+enum EProcessingPath
+{
+  kPathPlain = 0,
+  kPathSSE2,
+  kPathAVX2
 };
 
 class Kestrine : public iplug::IPlugAAX
@@ -72,6 +84,17 @@ public:
   int OversamplerLatency() const;
   int FullLatency() const;
 
+  // Chooses the implementation ProcessBlock runs (for tests and benchmarks;
+  // the default is the fastest this CPU runs). Any thread; takes effect at the
+  // next block. Returns false and changes nothing for a path this CPU cannot
+  // run.
+  bool SetProcessingPath(EProcessingPath path);
+  EProcessingPath GetProcessingPath() const
+  {
+    return static_cast<EProcessingPath>(mPath.load(std::memory_order_relaxed));
+  }
+  static bool IsProcessingPathAvailable(EProcessingPath path);
+
 private:
   float SampleRate() const { return mSampleRate.load(std::memory_order_relaxed); }
   void DesignShelves();
@@ -85,8 +108,22 @@ private:
   // Clears every filter, resampler and delay whose state is no longer finite.
   void RecoverNonFiniteState();
 
+  // Sizes the vector path's scratch for the current filter lengths (allocates;
+  // construction and reset only).
+  void SizeVectorScratch();
+
   template <bool kStereo>
   void ProcessFrames(const double* inL, const double* inR, double* outL, double* outR, int nFrames);
+
+  // The vector path: the same chain in sub-blocks of at most
+  // kVectorChunkFrames, each run stage by stage. Returns true when a sample
+  // was not finite (the caller recovers after the block, as the plain path).
+  template <bool kStereo>
+  bool ProcessFramesStaged(const double* inL, const double* inR, double* outL, double* outR, int nFrames,
+                           const VectorKernels& kernels);
+  template <bool kStereo>
+  bool ProcessSubBlockStaged(const double* inL, const double* inR, double* outL, double* outR, int nFrames,
+                             const VectorKernels& kernels);
 
   // --- Parameter mirrors (written by OnParamChange, read by the audio thread)
   std::atomic<uint8_t> mBypass{0};
@@ -111,6 +148,32 @@ private:
   std::atomic<float> mMeter[2] = {1.f, 1.f};
   std::atomic<bool> mMeterDirty{false};
   std::atomic<bool> mLatencyUpdate{true};
+
+  // Implementation ProcessBlock runs (an EProcessingPath).
+  std::atomic<int> mPath{kPathPlain};
+  // Frames processed since the last reset, modulo kVectorChunkFrames: the
+  // vector path's sub-blocks end where this count reaches a multiple of the
+  // sub-block size, whatever the host's block sizes (audio thread).
+  int mSubBlockPhase = 0;
+
+  // The vector path's per-sub-block signals (audio thread), one entry per
+  // frame: input conversion to the clipper and back, then to the output.
+  struct StagedSignals
+  {
+    float input[2][kVectorChunkFrames];
+    float emphasised[2][kVectorChunkFrames]; // drive-scaled, pre-emphasised
+    float saturated[2][kVectorChunkFrames];
+    float reduction[2][kVectorChunkFrames];
+    float dry[2][kVectorChunkFrames];
+    float bypass[2][kVectorChunkFrames];
+    float clean[2][kVectorChunkFrames];
+    float compensation[kVectorChunkFrames];
+    float exciter[2][kVectorChunkFrames]; // output FIR input
+    float result[2][kVectorChunkFrames];  // before the output gain
+  };
+  std::unique_ptr<StagedSignals> mStaged;
+  // Scratch of the vector routines, sized at construction and reset.
+  std::vector<float> mVectorScratch;
 
   // Exciter high-pass coefficients designed on the parameter thread.
   KestrineMailbox<BiquadCoefficients> mHighPassMailbox;

@@ -33,6 +33,11 @@ public:
     if (++mPosition == mLength) mPosition = 0;
   }
 
+  // n frames of Process at once (the block-staged path): out[s] is what
+  // Process would have output for in[s]. The outputs must not overlap the
+  // inputs.
+  void ProcessBlock(const float* inL, const float* inR, float* outL, float* outR, int n);
+
   // Sets the delay to n samples, position 0, storage zeroed. Returns false and
   // changes nothing when n is outside 0..kMaxLength.
   bool SetLength(int n);

@@ -76,7 +76,7 @@ public:
   float GetLastLeft() const { return mLastL; }
   float GetLastRight() const { return mLastR; }
 
-private:
+  // One channel's memory: the last two inputs and outputs.
   struct ChannelState
   {
     float x1 = 0.0f;
@@ -85,6 +85,14 @@ private:
     float y2 = 0.0f;
   };
 
+  // Raw state for the block-staged path (audio thread): channel 0 (left) or 1
+  // (right), and the last output of a channel. A block routine leaves them
+  // exactly as the per-sample forms would.
+  ChannelState& State(int channel) { return channel == 0 ? mLeft : mRight; }
+  const ChannelState& State(int channel) const { return channel == 0 ? mLeft : mRight; }
+  void SetLastOutput(int channel, float y) { (channel == 0 ? mLastL : mLastR) = y; }
+
+private:
   // y = b1 x1 + b0 x + b2 x2 - a1 y1 - a2 y2, left to right.
   float Run(ChannelState& s, float x) const
   {
@@ -190,6 +198,12 @@ public:
   const std::vector<float>& GetCoefficients() const { return mCoef; }
 
   static constexpr int kMaxHalfLength = 4096;
+
+  // Raw state for the block-staged path (audio thread, no allocation): the
+  // doubled ring of channel 0 (left) or 1 (right) and the write position.
+  // A block routine leaves them exactly as ProcessStereo / ProcessMono would.
+  float* Ring(int channel) { return channel == 0 ? mRingL.data() : mRingR.data(); }
+  int& Index() { return mIndex; }
 
 private:
   void Advance()

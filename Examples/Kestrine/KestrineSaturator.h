@@ -109,6 +109,14 @@ public:
 
   static constexpr int kMaxHalfOrder = 1024;
 
+  // Raw state for the block-staged path (audio thread, no allocation): the
+  // doubled rings of channel 0 (left) or 1 (right) and the write positions.
+  // A block routine leaves them exactly as the per-sample calls would.
+  float* UpRing(int channel) { return channel == 0 ? mUpL.data() : mUpR.data(); }
+  float* DownRing(int channel) { return channel == 0 ? mDownL.data() : mDownR.data(); }
+  int& UpIndex() { return mUpIndex; }
+  int& DownIndex() { return mDownIndex; }
+
 private:
   void StepUp()
   {
