@@ -16,11 +16,12 @@ namespace kvg_test
 namespace
 {
 // Largest difference allowed per 8-bit channel. The goldens come from Mesa's
-// llvmpipe on Linux; the Windows build draws through Wine's opengl32 on the
-// same rasteriser but computes its geometry with another C runtime's sin, cos
-// and tan, which moves curve vertices by a few ulps: antialiased edge pixels
-// may then differ by a level or two. Real faults (a wrong blend factor, a
-// missing fringe, a shifted glyph) change values by far more.
+// llvmpipe on Linux; the Windows build under Wine draws through the same
+// rasteriser and matches them exactly today, but computes its geometry with
+// another C runtime's sin, cos and tan, and another Mesa release may round
+// coverage differently: antialiased edge pixels may then move by a level or
+// two. Real faults (a wrong blend factor, a missing fringe, a shifted glyph)
+// change values by tens of levels.
 constexpr int kTolerance = 4;
 
 bool WriteGoldensRequested()
