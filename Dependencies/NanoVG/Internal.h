@@ -150,6 +150,29 @@ struct Contour
   int winding = NVG_CCW;
 };
 
+// Contours kept between calls, so that flattening a path reuses the memory
+// of earlier paths instead of allocating.
+struct ContourList
+{
+  std::vector<Contour> items;
+  size_t count = 0;
+
+  void Clear() { count = 0; }
+  bool Empty() const { return count == 0; }
+  Contour& Back() { return items[count - 1]; }
+  Contour& Add()
+  {
+    if (count == items.size()) items.emplace_back();
+    Contour& c = items[count++];
+    c.pts.clear();
+    c.closed = false;
+    c.winding = NVG_CCW;
+    return c;
+  }
+  Contour* begin() { return items.data(); }
+  Contour* end() { return items.data() + count; }
+};
+
 // Path commands, points already transformed into frame units.
 enum CommandType
 {
@@ -183,6 +206,11 @@ struct NVGcontext
   std::vector<kvg::Call> calls;
   std::vector<kvg::Vertex> verts;
   std::unique_ptr<kvg::Fonts> fonts;
+  // Scratch memory of the fill, stroke and text calls: after the first frames
+  // recording a frame allocates nothing.
+  kvg::ContourList contours;
+  std::vector<kvg::Vertex> stencilScratch, fringeScratch, textScratch;
+  std::vector<kvg::Point> pointScratch, dirScratch;
 
   NVGcontext();
   ~NVGcontext();

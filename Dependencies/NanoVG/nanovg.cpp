@@ -166,31 +166,26 @@ float SignedArea(const std::vector<Point>& p)
 }
 
 // The path in device pixels, one contour per subpath.
-std::vector<Contour> Flatten(NVGcontext* ctx)
+ContourList& Flatten(NVGcontext* ctx)
 {
-  std::vector<Contour> out;
+  ContourList& out = ctx->contours;
+  out.Clear();
   const float r = ctx->ratio;
-  auto current = [&]() -> Contour&
-  {
-    if (out.empty()) out.emplace_back();
-    return out.back();
-  };
+  auto current = [&]() -> Contour& { return out.Empty() ? out.Add() : out.Back(); };
   float cx = 0, cy = 0;
   for (const Command& c : ctx->commands)
   {
     switch (c.type)
     {
     case kMoveTo:
-      out.emplace_back();
-      AddPoint(out.back(), c.p[0] * r, c.p[1] * r);
+      AddPoint(out.Add(), c.p[0] * r, c.p[1] * r);
       cx = c.p[0] * r;
       cy = c.p[1] * r;
       break;
     case kLineTo:
-      if (out.empty() || out.back().closed)
+      if (out.Empty() || out.Back().closed)
       {
-        out.emplace_back();
-        AddPoint(out.back(), cx, cy);
+        AddPoint(out.Add(), cx, cy);
       }
       AddPoint(current(), c.p[0] * r, c.p[1] * r);
       cx = c.p[0] * r;
@@ -198,10 +193,9 @@ std::vector<Contour> Flatten(NVGcontext* ctx)
       break;
     case kBezierTo:
     {
-      if (out.empty() || out.back().closed)
+      if (out.Empty() || out.Back().closed)
       {
-        out.emplace_back();
-        AddPoint(out.back(), cx, cy);
+        AddPoint(out.Add(), cx, cy);
       }
       Contour& k = current();
       const Point s = k.pts.empty() ? Point{cx, cy} : k.pts.back();
@@ -211,10 +205,10 @@ std::vector<Contour> Flatten(NVGcontext* ctx)
       break;
     }
     case kClose:
-      if (!out.empty()) out.back().closed = true;
+      if (!out.Empty()) out.Back().closed = true;
       break;
     case kWinding:
-      if (!out.empty()) out.back().winding = c.winding;
+      if (!out.Empty()) out.Back().winding = c.winding;
       break;
     }
   }
@@ -1187,8 +1181,11 @@ void nvgFill(NVGcontext* ctx)
 {
   if (!ctx || !ctx->inFrame) return;
   const State& s = Top(ctx);
-  std::vector<Contour> contours = Flatten(ctx);
-  std::vector<Vertex> stencil, fringe;
+  ContourList& contours = Flatten(ctx);
+  std::vector<Vertex>& stencil = ctx->stencilScratch;
+  std::vector<Vertex>& fringe = ctx->fringeScratch;
+  stencil.clear();
+  fringe.clear();
   Bounds b;
   const bool aa = ctx->antiAlias && s.shapeAntiAlias;
   for (Contour& c : contours)
@@ -1222,16 +1219,20 @@ void nvgStroke(NVGcontext* ctx)
   }
   const float w = width * 0.5f;
   const bool aa = ctx->antiAlias && s.shapeAntiAlias;
-  std::vector<Contour> contours = Flatten(ctx);
-  std::vector<Vertex> stencil, fringe;
-  std::vector<Point> scratch;
+  ContourList& contours = Flatten(ctx);
+  std::vector<Vertex>& stencil = ctx->stencilScratch;
+  std::vector<Vertex>& fringe = ctx->fringeScratch;
+  std::vector<Point>& scratch = ctx->pointScratch;
+  std::vector<Point>& dir = ctx->dirScratch;
+  stencil.clear();
+  fringe.clear();
   Bounds b;
   for (const Contour& c : contours)
   {
     const size_t n = c.pts.size();
     if (n < 2) continue;
     const size_t segs = c.closed ? n : n - 1;
-    std::vector<Point> dir(segs);
+    dir.resize(segs);
     for (size_t i = 0; i < segs; ++i)
     {
       const Point& a = c.pts[i];

@@ -31,8 +31,11 @@
 // fallback fonts, mipmaps, and renderers other than OpenGL 2.1 / GLSL 1.10.
 // Fill antialiasing only spreads outward (a pixel whose centre lies inside a
 // shape is fully covered), so edges are up to half a pixel heavier than exact
-// area coverage. A glyph atlas that fills up (2048 x 2048 pixels) is emptied at
+// area coverage. A glyph atlas that fills up (1024 x 1024 pixels) is emptied at
 // the next frame; glyphs that do not fit in the current frame are skipped.
+// Glyphs larger than 256 pixels are drawn from 256-pixel glyphs, scaled.
+// Font bytes are checked only as far as their table directory; the tables
+// themselves are trusted, as the project's own fonts are.
 //
 // Threads: a context belongs to the thread whose OpenGL context is current
 // while it is used; nothing here locks.

@@ -409,7 +409,8 @@ float nvgText(NVGcontext* ctx, float x, float y, const char* string, const char*
 
   Fonts& fs = FontsOf(ctx);
   const int fontId = st.fontId;
-  std::vector<Vertex> quads;
+  std::vector<Vertex>& quads = ctx->textScratch;
+  quads.clear();
   const auto* s = reinterpret_cast<const unsigned char*>(string);
   const auto* e = reinterpret_cast<const unsigned char*>(end);
   float pen = 0;

@@ -1,6 +1,7 @@
 // What the vector layer's operations mean, checked at chosen pixels.
 #include <cmath>
 
+#include "AllocationCounter.h"
 #include "VectorTestSupport.h"
 
 namespace kvg_test
@@ -310,6 +311,61 @@ TEST_F(VectorBehaviourTest, PixelRatioScalesUnitsToPixels)
   EXPECT_EQ(Alpha(p, 15, 30), 255);
   EXPECT_EQ(Alpha(p, 44, 30), 255);
   EXPECT_EQ(Alpha(p, 45, 30), 0);
+}
+
+// The editor redraws on the user-interface thread many times a second: once
+// the first frames have sized the layer's memory, recording a frame allocates
+// nothing (what OpenGL does when the frame ends is the driver's business).
+TEST_F(VectorBehaviourTest, RecordingAWarmFrameAllocatesNothing)
+{
+  const std::vector<unsigned char> white(4 * 4 * 4, 255);
+  const int image = nvgCreateImageRGBA(mVg, 4, 4, 0, white.data());
+  ASSERT_GT(image, 0);
+  auto draw = [&](NVGcontext* vg)
+  {
+    nvgBeginPath(vg);
+    nvgCircle(vg, 30, 30, 20);
+    nvgCircle(vg, 30, 30, 8);
+    nvgPathWinding(vg, NVG_HOLE);
+    nvgFillPaint(vg, nvgRadialGradient(vg, 30, 30, 8, 20, nvgRGB(255, 0, 0), nvgRGB(0, 0, 255)));
+    nvgFill(vg);
+    nvgBeginPath(vg);
+    Star(vg, 90, 30, 25);
+    nvgFillRule(vg, NVG_EVENODD);
+    nvgFill(vg);
+    nvgBeginPath(vg);
+    nvgMoveTo(vg, 10, 70);
+    nvgQuadTo(vg, 60, 40, 110, 70);
+    nvgLineJoin(vg, NVG_ROUND);
+    nvgLineCap(vg, NVG_ROUND);
+    nvgStrokeWidth(vg, 4);
+    nvgStroke(vg);
+    nvgScissor(vg, 0, 0, 60, 80);
+    nvgBeginPath(vg);
+    nvgRect(vg, 40, 50, 40, 20);
+    nvgFillPaint(vg, nvgImagePattern(vg, 40, 50, 40, 20, 0, image, 0.25f));
+    nvgFill(vg);
+    nvgFontFaceId(vg, mFont);
+    nvgFontSize(vg, 17);
+    nvgTextAlign(vg, NVG_ALIGN_CENTER | NVG_ALIGN_MIDDLE);
+    nvgText(vg, 60, 40, "Drive 6.0 dB", nullptr);
+  };
+  for (int frame = 0; frame < 2; ++frame) Render(mVg, 120, 80, 1, draw);
+  NVGLUframebuffer* fb = nvgluCreateFramebuffer(mVg, 120, 80, 0);
+  ASSERT_NE(fb, nullptr);
+  nvgluBindFramebuffer(fb);
+  uint64_t allocations = 0;
+  {
+    kestrine_test::AllocationCounter counter;
+    nvgBeginFrame(mVg, 120, 80, 1);
+    draw(mVg);
+    allocations = counter.Count();
+  }
+  nvgEndFrame(mVg);
+  nvgluBindFramebuffer(nullptr);
+  nvgluDeleteFramebuffer(fb);
+  nvgDeleteImage(mVg, image);
+  EXPECT_EQ(allocations, 0u);
 }
 
 TEST_F(VectorBehaviourTest, CancelledFrameDrawsNothing)
