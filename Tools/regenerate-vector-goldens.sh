@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Redraws the vector layer's golden pictures (Tests/Dependencies/NanoVG/Goldens)
+# from the native build, on purpose: run it after a deliberate change to what
+# the layer draws, look at every changed picture, and commit them with the
+# change. The tests themselves never write a golden.
+#
+#   Tools/regenerate-vector-goldens.sh
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+
+if [[ ! -f build/linux/CMakeCache.txt ]]; then
+  cmake --preset linux >/dev/null
+fi
+cmake --build build/linux -j2 --target kvg_tests
+
+XVFB_PID=""
+if [[ -z "${DISPLAY:-}" ]]; then
+  for n in $(seq 90 120); do
+    [[ -e /tmp/.X$n-lock ]] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    sleep 1
+    break
+  done
+fi
+trap '[[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null || true' EXIT
+
+KVG_WRITE_GOLDENS=1 build/linux/Tests/Dependencies/NanoVG/kvg_tests --gtest_filter='SceneTest.*MatchTheirGoldens'
+git status --short -- Tests/Dependencies/NanoVG/Goldens
