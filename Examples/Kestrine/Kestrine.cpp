@@ -15,6 +15,10 @@ constexpr float kHighPassQ = 0.616f;
 constexpr float kGlide = 0.993f;
 constexpr float kGlideIn = 0.007f;
 constexpr float kCompensation = 0.86f;
+// Non-finite state is looked for and cleared every this many frames, counted
+// across blocks from the last reset, so that recovery does not depend on how
+// the host cuts the stream into blocks.
+constexpr int kRecoveryFrames = 64;
 
 // Flush-to-zero and denormals-are-zero for the processed block, so filter
 // tails and resampler rings never slow down on denormal arithmetic. The
@@ -234,19 +238,20 @@ void Kestrine::SizeForSampleRate()
 
 void Kestrine::ReserveLongestLatency()
 {
-  // The longest latency of this rate (exciter mode), so that a Mode change
-  // served at the end of a block resizes the bypass delay and the frame's
-  // pass-through delay without allocating on the audio thread.
+  // The longest latency of this rate (exciter mode). The bypass delay keeps
+  // that much history, zeroed here, so that a Mode change moves its read
+  // point without a gap and without allocating on the audio thread; the
+  // frame's pass-through delay is reserved likewise.
   const int longest = OversamplerLatency() + mOutputFIR->GetHalf();
-  mBypassDelay->Reserve(longest);
+  mBypassDelay->SetLength(longest);
   ReserveLatency(longest);
 }
 
 void Kestrine::ApplyLatency()
 {
-  // Zeroes the bypass delay at its new length; reports only a real change.
+  // Keeps the bypass delay's history; reports only a real change.
   const int latency = FullLatency();
-  mBypassDelay->SetLength(latency);
+  mBypassDelay->SetDelay(latency);
   if (latency != GetLatency()) SetLatency(latency);
 }
 
@@ -259,6 +264,8 @@ void Kestrine::ResetDelaysMetersAndFilters()
   mCleanDelay->SetLength(overLatency);
   mMeter[0].store(1.f, std::memory_order_relaxed);
   mMeter[1].store(1.f, std::memory_order_relaxed);
+  mRecoveryPhase = 0;
+  mNonFinite = false;
   DesignShelves();
   for (ShelfFilter* f : {mLowPre.get(), mLowDe.get(), mHighPre.get(), mHighDe.get()}) f->Clear();
   DesignHighPassNow();
@@ -296,6 +303,9 @@ void Kestrine::ProcessBlock(double** inputs, double** outputs, int nFrames)
   DesignShelves();
   BiquadCoefficients highPass;
   if (mHighPassMailbox.Take(highPass)) mHighPass->SetCoefficients(highPass);
+  // The bypass path follows the mode from the block's first sample, so that
+  // it is the input delayed by the latency reported at the block's end.
+  mBypassDelay->SetDelay(FullLatency());
 
   if (stereo)
     ProcessFrames<true>(inputs[0], inputs[1], outputs[0], outputs[1], nFrames);
@@ -314,7 +324,7 @@ void Kestrine::ProcessFrames(const double* inL, const double* inR, double* outL,
   float meterL = mMeter[0].load(relaxed);
   float meterR = mMeter[1].load(relaxed);
   const float decay = mMeterDecay;
-  bool nonFinite = false;
+  bool nonFinite = mNonFinite;
 
   for (int s = 0; s < nFrames; ++s)
   {
@@ -377,12 +387,24 @@ void Kestrine::ProcessFrames(const double* inL, const double* inR, double* outL,
 
     outL[s] = static_cast<double>(oL);
     if (kStereo) outR[s] = static_cast<double>(oR);
+
+    if (++mRecoveryPhase == kRecoveryFrames)
+    {
+      mRecoveryPhase = 0;
+      if (nonFinite)
+      {
+        nonFinite = false;
+        RecoverNonFiniteState();
+        if (!std::isfinite(meterL)) meterL = 1.f;
+        if (!std::isfinite(meterR)) meterR = 1.f;
+      }
+    }
   }
 
   mDriveGain = g;
+  mNonFinite = nonFinite;
   mMeter[0].store(meterL, relaxed);
   mMeter[1].store(meterR, relaxed);
-  if (nonFinite) RecoverNonFiniteState();
 }
 
 void Kestrine::RecoverNonFiniteState()
@@ -397,6 +419,4 @@ void Kestrine::RecoverNonFiniteState()
         static_cast<BiquadSection*>(mHighPass.get())})
     if (!f->IsFinite()) f->Clear();
   if (!mOutputFIR->IsFinite()) mOutputFIR->Clear();
-  for (auto& meter : mMeter)
-    if (!std::isfinite(meter.load(std::memory_order_relaxed))) meter.store(1.f, std::memory_order_relaxed);
 }

@@ -82,7 +82,8 @@ private:
   void ApplyLatency();
   // Reset and activation steps shared by both: delays, meters, shelves, high-pass.
   void ResetDelaysMetersAndFilters();
-  // Clears every filter, resampler and delay whose state is no longer finite.
+  // Clears every filter, resampler and delay whose state is no longer finite
+  // (audio thread, at the fixed check points of ProcessFrames).
   void RecoverNonFiniteState();
 
   template <bool kStereo>
@@ -111,6 +112,8 @@ private:
   std::atomic<float> mMeter[2] = {1.f, 1.f};
   std::atomic<bool> mMeterDirty{false};
   std::atomic<bool> mLatencyUpdate{true};
+  int mRecoveryPhase = 0;  // frames since the last non-finite check, audio thread
+  bool mNonFinite = false; // a non-finite value was seen since that check
 
   // Exciter high-pass coefficients designed on the parameter thread.
   KestrineMailbox<BiquadCoefficients> mHighPassMailbox;

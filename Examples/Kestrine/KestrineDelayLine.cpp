@@ -11,9 +11,20 @@ bool DelayLine::SetLength(int n)
 {
   if (n < 0 || n > kMaxLength) return false;
   mLength = n;
+  mSize = n;
   mPosition = 0;
+  mRead = 0;
   mLeft.assign(static_cast<size_t>(n), 0.0f);
   mRight.assign(static_cast<size_t>(n), 0.0f);
+  return true;
+}
+
+bool DelayLine::SetDelay(int n)
+{
+  if (n < 1 || n > mSize) return false;
+  mLength = n;
+  mRead = mPosition - n;
+  if (mRead < 0) mRead += mSize;
   return true;
 }
 

@@ -26,14 +26,15 @@ public:
       outR = inR;
       return;
     }
-    outL = mLeft[mPosition];
-    outR = mRight[mPosition];
+    outL = mLeft[mRead];
+    outR = mRight[mRead];
     mLeft[mPosition] = inL;
     mRight[mPosition] = inR;
-    if (++mPosition == mLength) mPosition = 0;
+    if (++mRead == mSize) mRead = 0;
+    if (++mPosition == mSize) mPosition = 0;
   }
 
-  // Sets the delay to n samples, position 0, storage zeroed. Returns false and
+  // Sets the delay and the storage to n samples, position 0, storage zeroed. Returns false and
   // changes nothing when n is outside 0..kMaxLength.
   bool SetLength(int n);
 
@@ -42,12 +43,18 @@ public:
   // 0..kMaxLength.
   bool Reserve(int n);
 
+  // Sets the delay to n samples without touching the stored samples: the next
+  // output is the input of n samples ago. Returns false and changes nothing
+  // when n is outside 1..the length last given to SetLength.
+  bool SetDelay(int n);
+
   // Zeroes the stored samples, keeping length and position.
   void Clear();
 
   // True when every stored sample is finite.
   bool IsFinite() const;
 
+  // The current delay in samples.
   int GetLength() const { return mLength; }
 
   static constexpr int kMaxLength = 1 << 20;
@@ -55,6 +62,8 @@ public:
 private:
   std::vector<float> mLeft;
   std::vector<float> mRight;
-  int mLength = 0;
-  int mPosition = 0;
+  int mLength = 0;   // delay
+  int mSize = 0;     // ring entries in use (the length last given to SetLength)
+  int mPosition = 0; // write index
+  int mRead = 0;     // read index, mLength entries behind the write index
 };

@@ -3,6 +3,7 @@
 #include "AAXHostRealtime.h"
 #include "AAXHostSession.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -369,30 +370,59 @@ CheckResult CheckBypass(const std::string& module)
   std::string why;
   auto session = OpenSession(module, why);
   if (!session) return Fail(r, why);
+  // From the very first sample, with the bypass set before the first block or
+  // (the plug-in's own Bypass) between two blocks, at a small and a common
+  // block size: the output is the input delayed by the latency reported at
+  // the end, with no restart. The host's master bypass runs the frame's
+  // pass-through delay, which only holds the input while it is on.
+  struct Switch
+  {
+    const char* name;
+    const char* on;
+    bool fromStart;
+  };
+  const Switch switches[] = {
+      {"Bypass", "Bypass", true}, {"Bypass", "Bypass", false}, {"Master Bypass", "on", true}};
   for (const char* mode : {"Saturator", "Exciter"})
     for (int channels : {1, 2})
-    {
-      auto inst = session->CreateInstance(channels, 48000., why);
-      if (!inst) return Fail(r, why);
-      if (!SetByName(*inst, "Mode", mode, why) || !SetByName(*inst, "Master Bypass", "on", why))
-        return Fail(r, why);
-      RenderBuffer(*inst, MakeBuffer(channels, 512), 512);
-      const int latency = inst->Latency();
-      AudioBuffer in = TestSignal(channels, 512 * 16, 48000.);
-      AudioBuffer out = RenderBuffer(*inst, in, 512);
-      for (size_t c = 0; c < out.size(); ++c)
-        for (size_t i = 0; i < Frames(out); ++i)
+      for (int block : {64, 512})
+        for (const Switch& sw : switches)
         {
-          const float expected =
-              i >= static_cast<size_t>(latency) ? in[c][i - static_cast<size_t>(latency)] : 0.f;
-          if (out[c][i] != expected)
-            return Fail(r, std::string(mode) + ", " + std::to_string(channels) + " ch: sample " +
-                               std::to_string(i) + " is " + Num(out[c][i]) +
-                               ", expected the input delayed by " + std::to_string(latency) + " (" +
-                               Num(expected) + ")");
+          const bool fromStart = sw.fromStart;
+          auto inst = session->CreateInstance(channels, 48000., why);
+          if (!inst) return Fail(r, why);
+          if (!SetByName(*inst, "Mode", mode, why)) return Fail(r, why);
+          if (fromStart && !SetByName(*inst, sw.name, sw.on, why)) return Fail(r, why);
+          const size_t frames = 512 * 8, switchAt = fromStart ? 0 : 1024;
+          AudioBuffer in = TestSignal(channels, frames, 48000.);
+          AudioBuffer out = MakeBuffer(channels, frames);
+          for (size_t from = 0; from < frames;)
+          {
+            const size_t to = from < switchAt ? switchAt : frames;
+            AudioBuffer part = MakeBuffer(channels, to - from);
+            for (size_t c = 0; c < in.size(); ++c)
+              std::copy(in[c].begin() + from, in[c].begin() + to, part[c].begin());
+            part = RenderBuffer(*inst, part, block);
+            for (size_t c = 0; c < out.size(); ++c)
+              std::copy(part[c].begin(), part[c].end(), out[c].begin() + from);
+            from = to;
+            if (from == switchAt && !SetByName(*inst, sw.name, sw.on, why)) return Fail(r, why);
+          }
+          const size_t latency = static_cast<size_t>(std::max(0, inst->Latency()));
+          for (size_t c = 0; c < out.size(); ++c)
+            for (size_t i = switchAt; i < frames; ++i)
+            {
+              const float expected = i >= latency ? in[c][i - latency] : 0.f;
+              if (out[c][i] != expected)
+                return Fail(r, std::string(sw.name) + ", " + mode + ", " + std::to_string(channels) +
+                                   " ch, block " + std::to_string(block) +
+                                   (fromStart ? "" : ", bypass after 1024 frames") + ": sample " +
+                                   std::to_string(i) + " is " + Num(out[c][i]) +
+                                   ", expected the input delayed by " + std::to_string(latency) + " (" +
+                                   Num(expected) + ")");
+            }
         }
-    }
-  return Pass(r, "mono and stereo, both modes");
+  return Pass(r, "Bypass and Master Bypass, mono and stereo, both modes, blocks of 64 and 512");
 }
 
 // 8 ---------------------------------------------------------------------------

@@ -65,3 +65,30 @@ TEST(DelayLine, NonFiniteContentIsDetectedAndCleared)
     EXPECT_EQ(r, 0.0f);
   }
 }
+
+TEST(DelayLine, SetDelayMovesTheReadPointAndKeepsTheHistory)
+{
+  DelayLine d;
+  ASSERT_TRUE(d.SetLength(88));
+  float l, r;
+  int n = 0;
+  auto step = [&]
+  {
+    ++n;
+    d.Process(float(n), -float(n), l, r);
+  };
+  for (int i = 0; i < 200; ++i) step();
+  for (int delay : {60, 88, 1, 88, 30})
+  {
+    ASSERT_TRUE(d.SetDelay(delay));
+    EXPECT_EQ(d.GetLength(), delay);
+    for (int i = 0; i < 100; ++i)
+    {
+      step();
+      ASSERT_EQ(l, float(n - delay)) << delay;
+      ASSERT_EQ(r, -float(n - delay)) << delay;
+    }
+  }
+  for (int bad : {0, 89, -1}) EXPECT_FALSE(d.SetDelay(bad)) << bad;
+  EXPECT_EQ(d.GetLength(), 30);
+}
