@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace aaxhost
@@ -23,7 +25,38 @@ bool EqualNoCase(const std::string& a, const std::string& b)
       return false;
   return true;
 }
+
+std::string Trim(const std::string& text)
+{
+  const char* space = " \t";
+  const size_t first = text.find_first_not_of(space);
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(space) - first + 1);
+}
+
+// Length of the plain decimal number at the start of text ([+-] digits [.
+// digits]): no exponent, no hexadecimal, no inf or nan. 0 when there is none.
+size_t DecimalPrefix(const std::string& text)
+{
+  size_t i = 0, digits = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) ++digits;
+  if (i < text.size() && text[i] == '.')
+    for (++i; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) ++digits;
+  return digits ? i : 0;
+}
 } // namespace
+
+bool ParseValueText(const std::string& text, const std::string& unit, double& value)
+{
+  const std::string t = Trim(text);
+  const size_t n = DecimalPrefix(t);
+  if (n == 0) return false;
+  const std::string rest = Trim(t.substr(n));
+  if (!rest.empty() && !EqualNoCase(rest, unit)) return false;
+  value = std::strtod(t.substr(0, n).c_str(), nullptr);
+  return std::isfinite(value);
+}
 
 // ---------------------------------------------------------------------------
 // Session
@@ -366,6 +399,9 @@ std::vector<ParameterInfo> Instance::Parameters()
     mEffect->GetParameterName(info.id.c_str(), &name);
     info.name = name.Str();
     mEffect->GetParameterNumberOfSteps(info.id.c_str(), &info.steps);
+    AAX_EParameterType type = AAX_eParameterType_Continuous;
+    info.discrete = mEffect->GetParameterType(info.id.c_str(), &type) == AAX_SUCCESS &&
+                    type == AAX_eParameterType_Discrete;
     mEffect->GetParameterDefaultNormalizedValue(info.id.c_str(), &info.defaultValue);
     out.push_back(std::move(info));
   }
@@ -396,12 +432,59 @@ bool Instance::FindParameter(const std::string& nameOrID, std::string& id)
   return false;
 }
 
+bool Instance::CheckValueText(const std::string& id, const std::string& text, std::string& moduleText,
+                              std::string& error)
+{
+  ParameterInfo info;
+  for (const auto& p : Parameters())
+    if (p.id == id) info = p;
+  if (info.discrete)
+  {
+    // The texts of its steps, matched ignoring case like the names.
+    std::string accepted;
+    const int32_t steps = std::max<int32_t>(info.steps, 1);
+    for (int32_t k = 0; k < steps; ++k)
+    {
+      const std::string t = ValueText(id, steps > 1 ? double(k) / double(steps - 1) : 0.);
+      if (EqualNoCase(t, Trim(text)))
+      {
+        moduleText = t;
+        return true;
+      }
+      accepted += (k ? ", " : "") + t;
+    }
+    error = "accepted texts: " + accepted;
+    return false;
+  }
+  // A number in the parameter's own text, with or without its unit: the unit
+  // is what follows the number in the displayed value.
+  const std::string shown = Trim(ValueText(id, GetNormalized(id)));
+  const std::string unit = Trim(shown.substr(DecimalPrefix(shown)));
+  double value = 0., low = 0., high = 0.;
+  if (!ParseValueText(text, unit, value))
+  {
+    error = "not a plain decimal number" + (unit.empty() ? std::string() : " (in " + unit + ")");
+    return false;
+  }
+  const std::string lowText = ValueText(id, 0.), highText = ValueText(id, 1.);
+  if (ParseValueText(lowText, unit, low) && ParseValueText(highText, unit, high) &&
+      (value < std::min(low, high) || value > std::max(low, high)))
+  {
+    error = "outside " + lowText + " to " + highText;
+    return false;
+  }
+  moduleText = Trim(text).substr(0, DecimalPrefix(Trim(text)));
+  return true;
+}
+
 bool Instance::SetParameterFromText(const std::string& id, const std::string& text, std::string& error)
 {
+  std::string moduleText;
+  if (!CheckValueText(id, text, moduleText, error)) return false;
   double value = 0.;
   {
     std::lock_guard<std::mutex> lock(mHostLock);
-    HostString s(text.c_str());
+    HostString s(moduleText.c_str());
     const AAX_Result r = mEffect->GetParameterValueFromString(id.c_str(), &value, s);
     if (r != AAX_SUCCESS)
     {

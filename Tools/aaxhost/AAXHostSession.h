@@ -30,6 +30,11 @@ namespace aaxhost
 
 class Instance;
 
+// Reads text as a plain decimal number ([+-] digits [. digits], surrounding
+// white space allowed), optionally followed by unit (ignoring case). false
+// for anything else: exponents, hexadecimal, inf, nan, other trailing text.
+bool ParseValueText(const std::string& text, const std::string& unit, double& value);
+
 class Session
 {
 public:
@@ -74,6 +79,7 @@ struct ParameterInfo
   std::string id;
   std::string name;
   int32_t steps = 0;
+  bool discrete = false; // its steps have texts of their own (enumerations, switches)
   double defaultValue = 0.;
 };
 
@@ -101,8 +107,11 @@ public:
   std::vector<ParameterInfo> Parameters();
   // Finds a parameter by its host name (exact, then ignoring case) or identifier.
   bool FindParameter(const std::string& nameOrID, std::string& id);
-  // Converts text with the module's own conversion, then sets the value and
-  // answers the automation. error names what failed.
+  // Checks text against the parameter first: a discrete parameter takes one
+  // of its step texts (ignoring case), any other a plain decimal number
+  // (no exponent, no hexadecimal, finite) within its range, optionally
+  // followed by its unit. Then converts it with the module's own conversion,
+  // sets the value and answers the automation. error names what failed.
   bool SetParameterFromText(const std::string& id, const std::string& text, std::string& error);
   AAX_Result SetNormalized(const std::string& id, double value);
   double GetNormalized(const std::string& id);
@@ -127,6 +136,8 @@ public:
 
 private:
   friend class Session;
+  bool CheckValueText(const std::string& id, const std::string& text, std::string& moduleText,
+                      std::string& error);
   Instance(Session& session, const ComponentRecord& component, double sampleRate);
   bool Init(AAX_CProcPtr create, std::string& error);
   void AudioThreadMain();
