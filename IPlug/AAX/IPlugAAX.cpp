@@ -99,7 +99,7 @@ AAX_Result IPlugAAX::EffectInit()
     OnReset();
     return AAX_SUCCESS;
   }
-  catch (const std::bad_alloc&)
+  catch (...) // nothing may leave the module
   {
     return AAX_ERROR_UNKNOWN_EXCEPTION;
   }
@@ -354,21 +354,28 @@ AAX_Result IPlugAAX::UpdateParameterNormalizedValue(AAX_CParamID identifier, dou
 {
   AAX_IParameter* parameter = mParameterManager.GetParameterByID(identifier);
   if (!parameter) return AAX_ERROR_INVALID_PARAMETER_ID;
-  parameter->UpdateNormalizedValue(value);
-
-  const int paramIdx = FrameworkIndexFromID(identifier);
-  if (paramIdx >= 0 && paramIdx < NParams())
+  try
   {
-    IParam* p = GetParam(paramIdx);
-    p->SetValue(p->ValueFromNormal(value));
-    QueueParamForEditor(paramIdx, value, true);
-    OnParamChange(paramIdx, kHost, -1);
-  }
-  MarkSynchronizedDirty(parameter);
+    parameter->UpdateNormalizedValue(value);
 
-  const AAX_Result result = mPacketDispatcher.SetDirty(identifier);
-  ++mNumPlugInChanges;
-  return result;
+    const int paramIdx = FrameworkIndexFromID(identifier);
+    if (paramIdx >= 0 && paramIdx < NParams())
+    {
+      IParam* p = GetParam(paramIdx);
+      p->SetValue(p->ValueFromNormal(value));
+      QueueParamForEditor(paramIdx, value, true);
+      OnParamChange(paramIdx, kHost, -1);
+    }
+    MarkSynchronizedDirty(parameter);
+
+    const AAX_Result result = mPacketDispatcher.SetDirty(identifier);
+    ++mNumPlugInChanges;
+    return result;
+  }
+  catch (...) // nothing may leave the module (the dirty set or the dispatcher ran out of memory)
+  {
+    return AAX_ERROR_UNKNOWN_EXCEPTION;
+  }
 }
 
 void IPlugAAX::BeginHostGesture(int paramIdx)
@@ -419,7 +426,7 @@ AAX_Result IPlugAAX::GetChunkSize(AAX_CTypeID chunkID, uint32_t* size) const
     ByteChunk chunk;
     if (SaveState(chunk)) *size = static_cast<uint32_t>(chunk.Size());
   }
-  catch (const std::bad_alloc&)
+  catch (...) // nothing may leave the module
   {
     return AAX_ERROR_UNKNOWN_EXCEPTION;
   }
@@ -437,7 +444,7 @@ AAX_Result IPlugAAX::GetChunk(AAX_CTypeID chunkID, AAX_SPlugInChunk* chunk) cons
     chunk->fSize = state.Size();
     if (state.Size() > 0) std::memcpy(chunk->fData, state.Data(), static_cast<size_t>(state.Size()));
   }
-  catch (const std::bad_alloc&)
+  catch (...) // nothing may leave the module
   {
     return AAX_ERROR_UNKNOWN_EXCEPTION;
   }
@@ -460,7 +467,7 @@ AAX_Result IPlugAAX::SetChunk(AAX_CTypeID chunkID, const AAX_SPlugInChunk* chunk
     StateRestored();
     ++mNumPlugInChanges;
   }
-  catch (const std::bad_alloc&)
+  catch (...) // nothing may leave the module
   {
     return AAX_ERROR_UNKNOWN_EXCEPTION;
   }
@@ -488,7 +495,14 @@ AAX_Result IPlugAAX::NotificationReceived(AAX_CTypeID type, const void* data, ui
   else if (type == kNotificationTrackName && data)
   {
     const char* text = static_cast<const AAX_IString*>(data)->Get();
-    mTrackName = text ? text : "";
+    try
+    {
+      mTrackName = text ? text : "";
+    }
+    catch (...) // nothing may leave the module: the old name stays
+    {
+      return AAX_ERROR_UNKNOWN_EXCEPTION;
+    }
   }
   return AAX_CIPlugParameters::NotificationReceived(type, data, size);
 }
