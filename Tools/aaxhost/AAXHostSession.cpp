@@ -325,7 +325,7 @@ void Instance::AudioThreadMain()
   }
 }
 
-void Instance::Process(const float* const* in, float* const* out, int n)
+void Instance::PrepareBlock(const float* const* in, float* const* out, int n, int64_t stateBehind)
 {
   {
     std::lock_guard<std::mutex> lock(mHostLock);
@@ -339,10 +339,36 @@ void Instance::Process(const float* const* in, float* const* out, int n)
     std::memcpy(mDataIn, packet.second.data(), bytes);
     if (bytes == sizeof(int64_t)) std::memcpy(&mLastState, packet.second.data(), sizeof(int64_t));
   }
+  if (stateBehind > 0 && mDataIn && mDataInSize == sizeof(int64_t))
+  {
+    // A host whose render call lags behind the coefficient generation.
+    const int64_t older = mLastState - stateBehind;
+    std::memcpy(mDataIn, &older, sizeof(older));
+  }
   for (int c = 0; c < mInChannels; ++c) mInPtrs[static_cast<size_t>(c)] = const_cast<float*>(in[c]);
   for (int c = 0; c < mOutChannels; ++c) mOutPtrs[static_cast<size_t>(c)] = out[c];
   mBufferLength = n;
   mTransport->SetPosition(mPosition, mSampleRate);
+}
+
+void Instance::ProcessTogether(const std::vector<Instance*>& instances,
+                               const std::vector<const float* const*>& in,
+                               const std::vector<float* const*>& out, int n)
+{
+  if (instances.empty()) return;
+  std::vector<void*> contexts;
+  for (size_t i = 0; i < instances.size(); ++i)
+  {
+    instances[i]->PrepareBlock(in[i], out[i], n, 0);
+    contexts.push_back(instances[i]->mContext.data());
+  }
+  instances[0]->mComponent.processProc(contexts.data(), contexts.data() + contexts.size());
+  for (Instance* instance : instances) instance->FinishBlock(n);
+}
+
+void Instance::Process(const float* const* in, float* const* out, int n, int64_t stateBehind)
+{
+  PrepareBlock(in, out, n, stateBehind);
   {
     std::unique_lock<std::mutex> lock(mAudioMutex);
     mAudioState = 1;
@@ -350,6 +376,11 @@ void Instance::Process(const float* const* in, float* const* out, int n)
     mAudioCv.wait(lock, [this] { return mAudioState == 2; });
     mAudioState = 0;
   }
+  FinishBlock(n);
+}
+
+void Instance::FinishBlock(int n)
+{
   mPosition += n;
   mClock += n;
   const auto now = std::chrono::steady_clock::now();
@@ -590,6 +621,23 @@ AAX_Result Instance::RestoreState(const uint8_t* data, size_t size)
     r = mEffect->SetChunk(chunkID, chunk);
   }
   DeliverAutomation();
+  return r;
+}
+
+AAX_Result Instance::CompareState(const uint8_t* data, size_t size, bool& equal)
+{
+  std::lock_guard<std::mutex> lock(mHostLock);
+  AAX_CTypeID chunkID = 0;
+  AAX_Result r = mEffect->GetChunkIDFromIndex(0, &chunkID);
+  if (r != AAX_SUCCESS) return r;
+  std::vector<uint64_t> record((kAAXChunkHeaderSize + size + 7) / 8 + 1, 0);
+  auto* chunk = reinterpret_cast<AAX_SPlugInChunk*>(record.data());
+  chunk->fSize = static_cast<int32_t>(size);
+  chunk->fChunkID = chunkID;
+  if (size) std::memcpy(reinterpret_cast<char*>(record.data()) + kAAXChunkHeaderSize, data, size);
+  AAX_CBoolean isEqual = 0;
+  r = mEffect->CompareActiveChunk(chunk, &isEqual);
+  equal = isEqual != 0;
   return r;
 }
 

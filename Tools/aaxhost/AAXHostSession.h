@@ -120,6 +120,8 @@ public:
   bool SaveState(std::vector<uint8_t>& data, std::string& error);
   // Hands data to SetChunk as the first chunk, then answers the automation.
   AAX_Result RestoreState(const uint8_t* data, size_t size);
+  // CompareActiveChunk with data as the first chunk.
+  AAX_Result CompareState(const uint8_t* data, size_t size, bool& equal);
   // Answers the automation's waiting set requests with UpdateParameterNormalizedValue.
   void DeliverAutomation();
   std::mutex& HostLock() { return mHostLock; }
@@ -128,7 +130,15 @@ public:
   // One render call of n frames: GenerateCoefficients, the posted state into
   // the context, the render callback on the audio thread. in and out hold
   // the configuration's channel counts.
-  void Process(const float* const* in, float* const* out, int n);
+  // stateBehind > 0 writes a state number that many behind the latest
+  // posted one into the context, as a host whose render lags does.
+  void Process(const float* const* in, float* const* out, int n, int64_t stateBehind = 0);
+  // One render call with the contexts of several instances of the same
+  // component, run on the calling thread (each instance's own audio thread
+  // stays idle). in[i] and out[i] belong to instances[i].
+  static void ProcessTogether(const std::vector<Instance*>& instances,
+                              const std::vector<const float* const*>& in,
+                              const std::vector<float* const*>& out, int n);
   // While set, every render call runs under the real-time probe (if any).
   void SetRealtimeWatch(bool on) { mWatch = on; }
   // TimerWakeup, the module's timers, the automation and host messages.
@@ -141,6 +151,8 @@ private:
   Instance(Session& session, const ComponentRecord& component, double sampleRate);
   bool Init(AAX_CProcPtr create, std::string& error);
   void AudioThreadMain();
+  void PrepareBlock(const float* const* in, float* const* out, int n, int64_t stateBehind);
+  void FinishBlock(int n);
   void* NewBlock(size_t bytes);
 
   Session& mSession;
