@@ -75,17 +75,18 @@ AAX_Result IPlugAAX::EffectInit()
     // Nothing is registered yet, so the host is told the empty identifier.
     AAX_CString bypassID;
     GetMasterBypassParameter(&bypassID);
-    auto* bypass = new AAX_CParameter<bool>(bypassID.Get(), AAX_CString("Master Bypass"), false,
-                                            AAX_CBinaryTaperDelegate<bool>(),
-                                            AAX_CBinaryDisplayDelegate<bool>("bypass", "on"), true);
+    // Owned here until the manager takes it (it does not when it refuses or runs out of memory).
+    std::unique_ptr<AAX_CParameter<bool>> bypass(new AAX_CParameter<bool>(
+        bypassID.Get(), AAX_CString("Master Bypass"), false, AAX_CBinaryTaperDelegate<bool>(),
+        AAX_CBinaryDisplayDelegate<bool>("bypass", "on"), true));
     bypass->SetNumberOfSteps(2);
     bypass->SetType(AAX_eParameterType_Discrete);
-    if (mParameterManager.AddParameter(bypass))
-      mBypassParameter = bypass;
+    if (mParameterManager.AddParameter(bypass.get()))
+      mBypassParameter = bypass.release();
     else
     {
       // A repeated Initialize: the parameters of the first one are still registered.
-      delete bypass;
+      bypass.reset();
       mBypassParameter =
           dynamic_cast<AAX_CParameter<bool>*>(mParameterManager.GetParameterByID(bypassID.Get()));
     }
@@ -116,22 +117,23 @@ void IPlugAAX::RegisterFrameworkParameter(int paramIdx)
   const char* unitLabel = p->UnitLabel();
   const AAX_CString unit(unitLabel ? unitLabel : "");
 
-  AAX_IParameter* parameter = nullptr;
+  // Owned here until the manager takes it (it does not when it refuses or runs out of memory).
+  std::unique_ptr<AAX_IParameter> parameter;
   switch (p->Type())
   {
   case kTypeDouble:
-    parameter = new AAX_CParameter<double>(
+    parameter.reset(new AAX_CParameter<double>(
         id, name, p->GetDefault(), AAX_CIPlugTaperDelegate<double>(*p),
         AAX_CUnitDisplayDelegateDecorator<double>(AAX_CNumberDisplayDelegate<double, 2, 0>(), unit),
-        automatable);
+        automatable));
     parameter->SetNumberOfSteps(128);
     parameter->SetType(AAX_eParameterType_Continuous);
     break;
   case kTypeInt:
-    parameter = new AAX_CParameter<int>(
+    parameter.reset(new AAX_CParameter<int>(
         id, name, static_cast<int>(p->GetDefault()),
         AAX_CLinearTaperDelegate<int, 1>(static_cast<int>(p->GetMin()), static_cast<int>(p->GetMax())),
-        AAX_CUnitDisplayDelegateDecorator<int>(AAX_CNumberDisplayDelegate<int, 0, 0>(), unit), automatable);
+        AAX_CUnitDisplayDelegateDecorator<int>(AAX_CNumberDisplayDelegate<int, 0, 0>(), unit), automatable));
     parameter->SetNumberOfSteps(128);
     parameter->SetType(AAX_eParameterType_Continuous);
     break;
@@ -145,10 +147,10 @@ void IPlugAAX::RegisterFrameworkParameter(int paramIdx)
       const char* text = p->DisplayTextAt(j, &value);
       texts.emplace(static_cast<int>(value), AAX_CString(text ? text : "")); // first entry per key wins
     }
-    parameter = new AAX_CParameter<int>(
+    parameter.reset(new AAX_CParameter<int>(
         id, name, static_cast<int>(p->GetDefault()),
         AAX_CLinearTaperDelegate<int, 1>(static_cast<int>(p->GetMin()), static_cast<int>(p->GetMax())),
-        AAX_CStringDisplayDelegate<int>(texts), automatable);
+        AAX_CStringDisplayDelegate<int>(texts), automatable));
     parameter->SetNumberOfSteps(static_cast<uint32_t>(p->DisplayTextCount()));
     parameter->SetType(AAX_eParameterType_Discrete);
     break;
@@ -156,7 +158,7 @@ void IPlugAAX::RegisterFrameworkParameter(int paramIdx)
   default:
     return; // no AAX parameter; the identifier stays taken
   }
-  if (!mParameterManager.AddParameter(parameter)) delete parameter;
+  if (mParameterManager.AddParameter(parameter.get())) parameter.release();
 }
 
 // --- Rendering (real-time thread) --------------------------------------------
