@@ -362,7 +362,9 @@ TEST_F(AAXHostCli, WritesThroughLinksAndKeepsTheFileMode)
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
   EXPECT_EQ(Frames(ReadWav(Path("private.wav"))), 4800u);
   EXPECT_TRUE(fs::is_fifo(mDir / "fifo"));
-  EXPECT_EQ(fromFifo, Slurp(Path("private.wav")));
+  // The same audio (the bytes differ in the header's time stamp).
+  std::ofstream(Path("fromfifo.wav"), std::ios::binary) << fromFifo;
+  EXPECT_EQ(ReadWav(Path("fromfifo.wav")), ReadWav(Path("private.wav")));
 }
 
 TEST_F(AAXHostCli, AFailedStateWriteLeavesTheOutputAsItWas)
