@@ -457,3 +457,38 @@ TEST_F(AAXHostCli, AnUnwritableStandardOutputIsAFailure)
     EXPECT_NE(r.err.find("standard output"), std::string::npos) << args[0] << ": " << r.err;
   }
 }
+
+TEST_F(AAXHostCli, BypassWithCompensateGivesBackTheInput)
+{
+  REQUIRE_MODULE();
+  // Bypass set on the command line or restored from a state file, both modes,
+  // a common and a small block size, mono and stereo.
+  const std::string state = Path("bypassed.bin");
+  ASSERT_EQ(Run({"render", ModulePath(), WriteWav("seed.wav", Music(1, 480)), Path("seed-out.wav"), "--set",
+                 "Bypass=Bypass", "--save-state", state})
+                .exitCode,
+            0);
+  struct
+  {
+    const char* mode;
+    const char* block;
+    int channels;
+    bool fromState;
+  } cases[] = {{"Saturator", "512", 1, false}, {"Saturator", "64", 2, false}, {"Exciter", "512", 2, false},
+               {"Exciter", "64", 1, false},    {"Saturator", "512", 2, true}, {"Exciter", "100", 1, true}};
+  for (const auto& c : cases)
+  {
+    const AudioBuffer input = aaxhost::Noise(c.channels, 1000, 0.5f, 3);
+    const std::string in = WriteWav("in.wav", input), out = Path("out.wav");
+    std::vector<std::string> args{"render", ModulePath(), in, out, "--compensate", "--block", c.block};
+    if (c.fromState)
+      args.insert(args.end(), {"--state", state});
+    else
+      args.insert(args.end(), {"--set", "Bypass=Bypass"});
+    args.insert(args.end(), {"--set", std::string("Mode=") + c.mode});
+    const RunResult r = Run(args);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadWav(out), input) << c.mode << " block " << c.block << " " << c.channels << " channels"
+                                   << (c.fromState ? " from a state file" : "");
+  }
+}
