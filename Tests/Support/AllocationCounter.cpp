@@ -26,7 +26,14 @@
 namespace
 {
 thread_local uint64_t tAllocations = 0;
+thread_local int64_t tAllowedNew = -1; // -1: no limit
+
+void CheckOutOfMemory()
+{
+  if (tAllowedNew == 0) throw std::bad_alloc();
+  if (tAllowedNew > 0) --tAllowedNew;
 }
+} // namespace
 
 namespace kestrine_test
 {
@@ -34,6 +41,16 @@ namespace kestrine_test
 uint64_t ThreadAllocationCount()
 {
   return tAllocations;
+}
+
+ScopedOutOfMemory::ScopedOutOfMemory(uint64_t allowed)
+{
+  tAllowedNew = static_cast<int64_t>(allowed);
+}
+
+ScopedOutOfMemory::~ScopedOutOfMemory()
+{
+  tAllowedNew = -1;
 }
 
 bool MallocCounted()
@@ -80,6 +97,7 @@ namespace
 
 void* CountedNew(size_t size)
 {
+  CheckOutOfMemory();
 #if !defined(KESTRINE_COUNT_MALLOC)
   ++tAllocations; // malloc below counts itself otherwise
 #endif
@@ -90,6 +108,7 @@ void* CountedNew(size_t size)
 
 void* CountedAlignedNew(size_t size, std::align_val_t align)
 {
+  CheckOutOfMemory();
   ++tAllocations;
   size_t a = static_cast<size_t>(align);
   if (a < sizeof(void*)) a = sizeof(void*);
