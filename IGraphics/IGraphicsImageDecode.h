@@ -16,9 +16,11 @@ namespace iplug
 namespace igraphics
 {
 
-// Largest picture side and pixel count accepted (a 16384-pixel square).
+// Largest picture side and pixel count accepted: 16384 pixels a side, and
+// 2^25 pixels (128 MB of RGBA) in all, far above any film strip the editor
+// uses (the tallest is 240 x 14400).
 constexpr int kMaxDecodedSide = 16384;
-constexpr int64_t kMaxDecodedPixels = int64_t(kMaxDecodedSide) * kMaxDecodedSide;
+constexpr int64_t kMaxDecodedPixels = int64_t(1) << 25;
 
 struct DecodedImage
 {

@@ -60,7 +60,8 @@ void IKestrineKnobBase::Draw(IGraphics& g)
   if (!text.empty()) g.DrawText(mTextStyle, text.c_str(), mTextRect, nullptr);
 }
 
-IKnobControl::IKnobControl(const IRect& bounds, const IBitmapRef& bitmap, int paramIdx, const ITextStyle& style)
+IKnobControl::IKnobControl(const IRect& bounds, const IBitmapRef& bitmap, int paramIdx,
+                           const ITextStyle& style)
     : IKestrineKnobBase(bounds, bitmap, paramIdx, style, StripUnder(bounds))
 {
 }

@@ -120,10 +120,11 @@ TEST_F(LoadFixture, RefusedNamesAndUndecodablePictures)
     bool searched;
   };
   const Case cases[] = {
-      {dir.Path("Knob.gif"), false}, {dir.Path("Knob"), false},     {dir.Path("Knob.svg"), false},
-      {"", false},                   {dir.Path("Huge.png"), true},  {dir.Path("Zero.png"), true},
-      {dir.Path("Junk.png"), true},  {dir.Path("Short.png"), true}, {dir.Path("Empty.png"), true},
-      {dir.Path("Gone.png"), true},
+      {dir.Path("Knob.gif"), false}, {dir.Path("Knob"), false},
+      {dir.Path("Knob.svg"), false}, {"", false},
+      {dir.Path("Huge.png"), true},  {dir.Path("Zero.png"), true},
+      {dir.Path("Junk.png"), true},  {dir.Path("Short.png"), true},
+      {dir.Path("Empty.png"), true}, {dir.Path("Gone.png"), true},
   };
   for (const Case& c : cases)
   {
@@ -150,8 +151,9 @@ TEST_F(LoadFixture, PicturesFromMemory)
   ASSERT_TRUE(ref.IsValid());
   EXPECT_EQ(ref.FW(), 16);
   EXPECT_EQ(ref.FH(), 16);
-  EXPECT_EQ(g.LoadBitmapResource("mem.png", png.data(), static_cast<int>(png.size()), 2, true, 2).GetAPIBitmap(),
-            ref.GetAPIBitmap())
+  EXPECT_EQ(
+      g.LoadBitmapResource("mem.png", png.data(), static_cast<int>(png.size()), 2, true, 2).GetAPIBitmap(),
+      ref.GetAPIBitmap())
       << "cached by name and scale";
   std::vector<uint8_t> junk(16, 1);
   EXPECT_FALSE(g.LoadBitmapResource("junk.png", junk.data(), static_cast<int>(junk.size())).IsValid());
@@ -167,9 +169,9 @@ TEST(IGraphicsLoad, ScaledNames)
     const char* scaled;
   };
   const Case cases[] = {
-      {"Knob.png", 1, "Knob.png"},       {"Knob.png", 2, "Knob@2x.png"},
-      {"Knob.png", 3, "Knob@3x.png"},    {"a/b.c/Knob.png", 2, "a/b.c/Knob@2x.png"},
-      {"a.b/Knob", 2, "a.b/Knob@2x"},    {"Knob.tar.png", 2, "Knob.tar@2x.png"},
+      {"Knob.png", 1, "Knob.png"},    {"Knob.png", 2, "Knob@2x.png"},
+      {"Knob.png", 3, "Knob@3x.png"}, {"a/b.c/Knob.png", 2, "a/b.c/Knob@2x.png"},
+      {"a.b/Knob", 2, "a.b/Knob@2x"}, {"Knob.tar.png", 2, "Knob.tar@2x.png"},
   };
   for (const Case& c : cases) EXPECT_EQ(IGraphics::ScaledResourceName(c.name, c.scale), c.scaled);
 }
@@ -231,6 +233,7 @@ TEST(ImageDecode, RefusesWhatItCannotSafelyDecode)
       {{0x89, 'P', 'N', 'G'}, "too short"},
       {PngHeader(100000, 100000), "absurd dimensions"},
       {PngHeader(16385, 1), "one side too long"},
+      {PngHeader(16384, 16384), "too many pixels in all"},
       {PngHeader(0, 0), "zero size"},
       {truncated, "truncated header"},
       {PngHeader(4, 4), "no pixel data"},
@@ -245,9 +248,10 @@ TEST(ImageDecode, RefusesWhatItCannotSafelyDecode)
     EXPECT_TRUE(image.rgba.empty()) << c.why;
   }
   int w = 0, h = 0;
-  std::vector<uint8_t> big = PngHeader(16384, 16384);
+  std::vector<uint8_t> big = PngHeader(16384, 2048);
   EXPECT_TRUE(ReadImageSize(big.data(), big.size(), w, h)) << "the largest accepted size";
   EXPECT_EQ(w, 16384);
+  EXPECT_EQ(h, 2048);
 }
 
 } // namespace

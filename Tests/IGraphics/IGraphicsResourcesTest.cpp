@@ -190,8 +190,8 @@ TEST(EmbeddedResources, ThePicturesLoadAndDecodeByTheirPlainNames)
     const std::string plain = entry.file.substr(0, entry.file.find('@')) + ".png";
     IBitmapRef ref = g.LoadBitmapResource(plain.c_str(), 1, false, 1);
     ASSERT_TRUE(ref.IsValid());
-    std::vector<std::string> tried = {plain, iplug::igraphics::IGraphics::ScaledResourceName(plain.c_str(), 3),
-                                      entry.file};
+    std::vector<std::string> tried = {
+        plain, iplug::igraphics::IGraphics::ScaledResourceName(plain.c_str(), 3), entry.file};
     EXPECT_EQ(g.mLocated, tried);
     EXPECT_EQ(ref.GetAPIBitmap()->GetScale(), 2.f);
 

@@ -84,7 +84,7 @@ TEST_F(RadioFixture, CellsAndClicks)
     double value;
   };
   const Case cases[] = {
-      {400, 227, 1, 1.0}, {300, 227, 0, 0.0}, {356.5f, 227, 1, 1.0}, {356.4f, 227, 0, 0.0},
+      {400, 227, 1, 1.0},    {300, 227, 0, 0.0},  {356.5f, 227, 1, 1.0}, {356.4f, 227, 0, 0.0},
       {437.9f, 232, 1, 1.0}, {438, 227, -1, 0.0}, {300, 234, -1, 0.0},
   };
   for (const Case& c : cases)
@@ -158,9 +158,9 @@ TEST_F(RadioFixture, PressableButtons)
   for (const Case& c : cases)
   {
     Editor e;
-    auto* radio = static_cast<IVRadioButtonControl*>(
-        e.g.AddControl(new IVRadioButtonControl(IRect(275, 221, 438, 233), 1, {"Saturator", "Exciter"}, "",
-                                                SelectorStyle(c.frame, c.shadows), kVShapeRectangle, 1, 10.f)));
+    auto* radio = static_cast<IVRadioButtonControl*>(e.g.AddControl(
+        new IVRadioButtonControl(IRect(275, 221, 438, 233), 1, {"Saturator", "Exciter"}, "",
+                                 SelectorStyle(c.frame, c.shadows), kVShapeRectangle, 1, 10.f)));
     e.g.SetHoverEnabled(true);
     radio->SetValue(c.value);
     radio->SetDisabled(c.disabled);
@@ -177,9 +177,8 @@ TEST_F(RadioFixture, PressableButtons)
     bool framed = false;
     for (size_t i = 1; i < paths.size() && paths[i].box.L < 356.5f; ++i)
     {
-      const IRect expected = paths[i].colour == shadow || paths[i].colour == kShadow
-                                 ? c.face0.GetTranslated(3.f, 3.f)
-                                 : c.face0;
+      const IRect expected =
+          paths[i].colour == shadow || paths[i].colour == kShadow ? c.face0.GetTranslated(3.f, 3.f) : c.face0;
       EXPECT_EQ(paths[i].box, expected) << i;
       EXPECT_EQ(paths[i].weight, c.disabled ? 0.25f : 1.f);
       if (paths[i].op == "PathFill")
@@ -225,7 +224,8 @@ TEST_F(ResizerFixture, BoundsFollowTheDrawScale)
     float scale;
     IRect bounds;
   };
-  const Case cases[] = {{1.f, IRect(560, 230, 580, 250)}, {1.5f, IRect(580 - 20 / 1.5f, 250 - 20 / 1.5f, 580, 250)}};
+  const Case cases[] = {{1.f, IRect(560, 230, 580, 250)},
+                        {1.5f, IRect(580 - 20 / 1.5f, 250 - 20 / 1.5f, 580, 250)}};
   for (const Case& c : cases)
   {
     g.Resize(580, 250, c.scale);

@@ -45,9 +45,10 @@ std::vector<uint8_t> PngHeader(uint32_t width, uint32_t height)
 TempFolder::TempFolder()
 {
   static std::atomic<int> counter{0};
-  std::filesystem::path path = std::filesystem::temp_directory_path() /
-                               ("kestrine-gfx-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
-                                std::to_string(counter++));
+  std::filesystem::path path =
+      std::filesystem::temp_directory_path() /
+      ("kestrine-gfx-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
+       std::to_string(counter++));
   std::filesystem::create_directories(path);
   mPath = path.generic_string();
 }
@@ -77,7 +78,8 @@ APIBitmap* RecordingBackend::LoadAPIBitmap(const char* name, const void* data, i
 APIBitmap* RecordingBackend::LoadAPIBitmap(const char* fileNameOrResID, int scale, EResourceLocation location,
                                            const char* ext)
 {
-  Record("LoadAPIBitmap", {static_cast<float>(scale)}, IColour(), 1.f, fileNameOrResID ? fileNameOrResID : "");
+  Record("LoadAPIBitmap", {static_cast<float>(scale)}, IColour(), 1.f,
+         fileNameOrResID ? fileNameOrResID : "");
   std::vector<uint8_t> storage;
   const void* data = nullptr;
   size_t size = 0;

@@ -102,7 +102,8 @@ public:
   APIBitmap* LoadAPIBitmap(const char* fileNameOrResID, int scale, EResourceLocation location,
                            const char* ext) override;
   // Every name asked for, in order.
-  EResourceLocation LocateResource(const char* fileNameOrResID, const char* type, std::string& result) override
+  EResourceLocation LocateResource(const char* fileNameOrResID, const char* type,
+                                   std::string& result) override
   {
     mLocated.push_back(fileNameOrResID ? fileNameOrResID : "");
     return IGraphics::LocateResource(fileNameOrResID, type, result);

@@ -42,7 +42,8 @@ struct KnobFixture : GraphicsFixture
 
   IKestrineKnobBase* Add(EKnobKind kind, int paramIdx = 0)
   {
-    return static_cast<IKestrineKnobBase*>(g.AddControl(MakeKnob(kind, IRect(100, 40, 170, 111), strip, paramIdx)));
+    return static_cast<IKestrineKnobBase*>(
+        g.AddControl(MakeKnob(kind, IRect(100, 40, 170, 111), strip, paramIdx)));
   }
 };
 
@@ -106,7 +107,8 @@ TEST_F(KnobFixture, DrawsFrameAndValueText)
     k->Draw(e.g);
     auto bitmaps = e.g.Calls("DrawBitmap");
     ASSERT_EQ(bitmaps.size(), 1u);
-    EXPECT_EQ(bitmaps[0].args, (std::vector<float>{100, 40, 170, 111, 0, 71.f * static_cast<float>(c.frame - 1)}));
+    EXPECT_EQ(bitmaps[0].args,
+              (std::vector<float>{100, 40, 170, 111, 0, 71.f * static_cast<float>(c.frame - 1)}));
     EXPECT_EQ(bitmaps[0].weight, c.disabled ? 0.25f : 1.f);
     auto texts = e.g.Calls("DrawText");
     ASSERT_EQ(texts.size(), 1u);
