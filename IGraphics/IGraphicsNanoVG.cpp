@@ -310,8 +310,8 @@ void IGraphicsNanoVG::BeginTargetFrame()
   {
     const APIBitmap* b = mLayers.back()->mBitmap.get();
     glViewport(0, 0, b->GetWidth(), b->GetHeight());
-    nvgBeginFrame(mVG, static_cast<float>(b->GetWidth()) / screen, static_cast<float>(b->GetHeight()) / screen,
-                  screen);
+    nvgBeginFrame(mVG, static_cast<float>(b->GetWidth()) / screen,
+                  static_cast<float>(b->GetHeight()) / screen, screen);
   }
   ApplyTransform();
   if (!mClip.Empty()) SetClipRegion(mClip);
@@ -361,15 +361,15 @@ void IGraphicsNanoVG::BlendFactors(const IBlendMode* blend, int& src, int& dst)
     int src, dst;
   };
   static const Factors kTable[] = {
-      {NVG_ONE, NVG_ONE_MINUS_SRC_ALPHA},            // 0 source over
-      {NVG_DST_ALPHA, NVG_ZERO},                     // 1 source in
-      {NVG_ONE_MINUS_DST_ALPHA, NVG_ZERO},           // 2 source out
-      {NVG_DST_ALPHA, NVG_ONE_MINUS_SRC_ALPHA},      // 3 source atop
-      {NVG_ONE_MINUS_DST_ALPHA, NVG_ONE},            // 4 destination over
-      {NVG_ZERO, NVG_SRC_ALPHA},                     // 5 destination in
-      {NVG_ZERO, NVG_ONE_MINUS_SRC_ALPHA},           // 6 destination out
-      {NVG_ONE_MINUS_DST_ALPHA, NVG_SRC_ALPHA},      // 7 destination atop
-      {NVG_SRC_ALPHA, NVG_DST_ALPHA},                // 8 add
+      {NVG_ONE, NVG_ONE_MINUS_SRC_ALPHA},                 // 0 source over
+      {NVG_DST_ALPHA, NVG_ZERO},                          // 1 source in
+      {NVG_ONE_MINUS_DST_ALPHA, NVG_ZERO},                // 2 source out
+      {NVG_DST_ALPHA, NVG_ONE_MINUS_SRC_ALPHA},           // 3 source atop
+      {NVG_ONE_MINUS_DST_ALPHA, NVG_ONE},                 // 4 destination over
+      {NVG_ZERO, NVG_SRC_ALPHA},                          // 5 destination in
+      {NVG_ZERO, NVG_ONE_MINUS_SRC_ALPHA},                // 6 destination out
+      {NVG_ONE_MINUS_DST_ALPHA, NVG_SRC_ALPHA},           // 7 destination atop
+      {NVG_SRC_ALPHA, NVG_DST_ALPHA},                     // 8 add
       {NVG_ONE_MINUS_DST_ALPHA, NVG_ONE_MINUS_SRC_ALPHA}, // 9 exclusive or
   };
   int method = blend ? blend->mMethod : 0;
@@ -399,7 +399,8 @@ NVGpaint IGraphicsNanoVG::MakePaint(const IPattern& pattern, const IBlendMode* b
   const IColour last = pattern.GetStopColour(n - 1);
   if (pattern.mType == kPatternSolid || n < 2)
   {
-    NVGpaint paint = nvgLinearGradient(mVG, 0.f, 0.f, 1.f, 0.f, ToColour(first, weight), ToColour(first, weight));
+    NVGpaint paint =
+        nvgLinearGradient(mVG, 0.f, 0.f, 1.f, 0.f, ToColour(first, weight), ToColour(first, weight));
     return paint;
   }
   // The pattern's transform maps user space to pattern space, where a linear
@@ -793,8 +794,8 @@ void IGraphicsNanoVG::ApplyTransform()
   nvgScale(mVG, GetDrawScale(), GetDrawScale());
   if (!mLayers.empty()) nvgTranslate(mVG, -mLayers.back()->mRect.L, -mLayers.back()->mRect.T);
   nvgTransform(mVG, static_cast<float>(mMatrix.mXX), static_cast<float>(mMatrix.mYX),
-               static_cast<float>(mMatrix.mXY), static_cast<float>(mMatrix.mYY), static_cast<float>(mMatrix.mTX),
-               static_cast<float>(mMatrix.mTY));
+               static_cast<float>(mMatrix.mXY), static_cast<float>(mMatrix.mYY),
+               static_cast<float>(mMatrix.mTX), static_cast<float>(mMatrix.mTY));
 }
 
 void IGraphicsNanoVG::PathTransformSetMatrix(const IMatrix& m)
@@ -824,33 +825,33 @@ void IGraphicsNanoVG::TextPosition(const ITextStyle& style, const IRect& r, floa
 {
   switch (style.mAlign)
   {
-    case kAlignNear:
-      align = NVG_ALIGN_LEFT;
-      x = r.L;
-      break;
-    case kAlignFar:
-      align = NVG_ALIGN_RIGHT;
-      x = r.R;
-      break;
-    default:
-      align = NVG_ALIGN_CENTER;
-      x = r.MW();
-      break;
+  case kAlignNear:
+    align = NVG_ALIGN_LEFT;
+    x = r.L;
+    break;
+  case kAlignFar:
+    align = NVG_ALIGN_RIGHT;
+    x = r.R;
+    break;
+  default:
+    align = NVG_ALIGN_CENTER;
+    x = r.MW();
+    break;
   }
   switch (style.mVAlign)
   {
-    case kVAlignTop:
-      align |= NVG_ALIGN_TOP;
-      y = r.T;
-      break;
-    case kVAlignBottom:
-      align |= NVG_ALIGN_BOTTOM;
-      y = r.B;
-      break;
-    default:
-      align |= NVG_ALIGN_MIDDLE;
-      y = r.MH();
-      break;
+  case kVAlignTop:
+    align |= NVG_ALIGN_TOP;
+    y = r.T;
+    break;
+  case kVAlignBottom:
+    align |= NVG_ALIGN_BOTTOM;
+    y = r.B;
+    break;
+  default:
+    align |= NVG_ALIGN_MIDDLE;
+    y = r.MH();
+    break;
   }
 }
 
@@ -941,7 +942,8 @@ void IGraphicsNanoVG::ReadFramebuffer(std::vector<unsigned char>& rgba)
   const size_t row = static_cast<size_t>(mFBWidth) * 4;
   // OpenGL's first row is the bottom one.
   for (int y = 0; y < mFBHeight; ++y)
-    glReadPixels(0, mFBHeight - 1 - y, mFBWidth, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data() + row * static_cast<size_t>(y));
+    glReadPixels(0, mFBHeight - 1 - y, mFBWidth, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+                 rgba.data() + row * static_cast<size_t>(y));
   NVGLUframebuffer back{mVG, static_cast<unsigned>(previous), 0, 0, 0};
   nvgluBindFramebuffer(previous ? &back : nullptr);
 }
