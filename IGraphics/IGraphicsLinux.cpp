@@ -55,29 +55,48 @@ int VirtualKey(KeySym sym)
   if (sym >= XK_F1 && sym <= XK_F12) return static_cast<int>(sym - XK_F1) + 0x70;
   switch (sym)
   {
-    case XK_BackSpace: return 0x08;
-    case XK_Tab: return 0x09;
-    case XK_Return:
-    case XK_KP_Enter: return 0x0D;
-    case XK_Shift_L:
-    case XK_Shift_R: return 0x10;
-    case XK_Control_L:
-    case XK_Control_R: return 0x11;
-    case XK_Alt_L:
-    case XK_Alt_R: return 0x12;
-    case XK_Escape: return 0x1B;
-    case XK_space: return 0x20;
-    case XK_Page_Up: return 0x21;
-    case XK_Page_Down: return 0x22;
-    case XK_End: return 0x23;
-    case XK_Home: return 0x24;
-    case XK_Left: return 0x25;
-    case XK_Up: return 0x26;
-    case XK_Right: return 0x27;
-    case XK_Down: return 0x28;
-    case XK_Insert: return 0x2D;
-    case XK_Delete: return 0x2E;
-    default: return 0;
+  case XK_BackSpace:
+    return 0x08;
+  case XK_Tab:
+    return 0x09;
+  case XK_Return:
+  case XK_KP_Enter:
+    return 0x0D;
+  case XK_Shift_L:
+  case XK_Shift_R:
+    return 0x10;
+  case XK_Control_L:
+  case XK_Control_R:
+    return 0x11;
+  case XK_Alt_L:
+  case XK_Alt_R:
+    return 0x12;
+  case XK_Escape:
+    return 0x1B;
+  case XK_space:
+    return 0x20;
+  case XK_Page_Up:
+    return 0x21;
+  case XK_Page_Down:
+    return 0x22;
+  case XK_End:
+    return 0x23;
+  case XK_Home:
+    return 0x24;
+  case XK_Left:
+    return 0x25;
+  case XK_Up:
+    return 0x26;
+  case XK_Right:
+    return 0x27;
+  case XK_Down:
+    return 0x28;
+  case XK_Insert:
+    return 0x2D;
+  case XK_Delete:
+    return 0x2E;
+  default:
+    return 0;
   }
 }
 
@@ -85,20 +104,33 @@ unsigned FontCursorOf(ECursor cursor)
 {
   switch (cursor)
   {
-    case kCursorIBeam: return XC_xterm;
-    case kCursorWait:
-    case kCursorAppStarting: return XC_watch;
-    case kCursorCross: return XC_crosshair;
-    case kCursorUpArrow: return XC_sb_up_arrow;
-    case kCursorSizeNWSE: return XC_bottom_right_corner;
-    case kCursorSizeNESW: return XC_bottom_left_corner;
-    case kCursorSizeWE: return XC_sb_h_double_arrow;
-    case kCursorSizeNS: return XC_sb_v_double_arrow;
-    case kCursorSizeAll: return XC_fleur;
-    case kCursorNo: return XC_pirate;
-    case kCursorHand: return XC_hand2;
-    case kCursorHelp: return XC_question_arrow;
-    default: return XC_left_ptr;
+  case kCursorIBeam:
+    return XC_xterm;
+  case kCursorWait:
+  case kCursorAppStarting:
+    return XC_watch;
+  case kCursorCross:
+    return XC_crosshair;
+  case kCursorUpArrow:
+    return XC_sb_up_arrow;
+  case kCursorSizeNWSE:
+    return XC_bottom_right_corner;
+  case kCursorSizeNESW:
+    return XC_bottom_left_corner;
+  case kCursorSizeWE:
+    return XC_sb_h_double_arrow;
+  case kCursorSizeNS:
+    return XC_sb_v_double_arrow;
+  case kCursorSizeAll:
+    return XC_fleur;
+  case kCursorNo:
+    return XC_pirate;
+  case kCursorHand:
+    return XC_hand2;
+  case kCursorHelp:
+    return XC_question_arrow;
+  default:
+    return XC_left_ptr;
   }
 }
 } // namespace
@@ -148,12 +180,25 @@ void* IGraphicsLinux::OpenWindow(void* parent)
     Trace(TRACELOC, "no X display: the editor window cannot open");
     return nullptr;
   }
-  const Window parentWindow = parent ? static_cast<Window>(reinterpret_cast<uintptr_t>(parent))
-                                     : DefaultRootWindow(x->display);
-  const int attrs[] = {GLX_X_RENDERABLE, True,          GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_RENDER_TYPE,
-                       GLX_RGBA_BIT,     GLX_DOUBLEBUFFER, True,           GLX_RED_SIZE,   8,
-                       GLX_GREEN_SIZE,   8,             GLX_BLUE_SIZE,     8,              GLX_STENCIL_SIZE,
-                       8,                None};
+  const Window parentWindow =
+      parent ? static_cast<Window>(reinterpret_cast<uintptr_t>(parent)) : DefaultRootWindow(x->display);
+  const int attrs[] = {GLX_X_RENDERABLE,
+                       True,
+                       GLX_DRAWABLE_TYPE,
+                       GLX_WINDOW_BIT,
+                       GLX_RENDER_TYPE,
+                       GLX_RGBA_BIT,
+                       GLX_DOUBLEBUFFER,
+                       True,
+                       GLX_RED_SIZE,
+                       8,
+                       GLX_GREEN_SIZE,
+                       8,
+                       GLX_BLUE_SIZE,
+                       8,
+                       GLX_STENCIL_SIZE,
+                       8,
+                       None};
   int count = 0;
   GLXFBConfig* configs = glXChooseFBConfig(x->display, DefaultScreen(x->display), attrs, &count);
   XVisualInfo* visual = (configs && count > 0) ? glXGetVisualFromFBConfig(x->display, configs[0]) : nullptr;
@@ -173,8 +218,8 @@ void* IGraphicsLinux::OpenWindow(void* parent)
                   KeyReleaseMask | EnterWindowMask | LeaveWindowMask | StructureNotifyMask;
   const unsigned w = static_cast<unsigned>(std::max(1, static_cast<int>(WindowWidth() * GetScreenScale())));
   const unsigned h = static_cast<unsigned>(std::max(1, static_cast<int>(WindowHeight() * GetScreenScale())));
-  x->window = XCreateWindow(x->display, parentWindow, 0, 0, w, h, 0, visual->depth, InputOutput, visual->visual,
-                            CWColormap | CWBorderPixel | CWEventMask | CWBackPixmap, &wa);
+  x->window = XCreateWindow(x->display, parentWindow, 0, 0, w, h, 0, visual->depth, InputOutput,
+                            visual->visual, CWColormap | CWBorderPixel | CWEventMask | CWBackPixmap, &wa);
   x->context = glXCreateNewContext(x->display, configs[0], GLX_RGBA_TYPE, nullptr, True);
   XFree(visual);
   XFree(configs);
@@ -319,108 +364,108 @@ void IGraphicsLinux::HandleEvents()
     if (e.xany.window != mX->window) continue;
     switch (e.type)
     {
-      case Expose:
-        exposed = true;
-        break;
-      case ButtonPress:
+    case Expose:
+      exposed = true;
+      break;
+    case ButtonPress:
+    {
+      const XButtonEvent& b = e.xbutton;
+      if (b.button == Button4 || b.button == Button5)
       {
-        const XButtonEvent& b = e.xbutton;
-        if (b.button == Button4 || b.button == Button5)
-        {
-          OnMouseWheel(static_cast<float>(b.x) / scale, static_cast<float>(b.y) / scale, mods(b.state),
-                       b.button == Button4 ? 1.f : -1.f);
-          break;
-        }
-        if (b.button != Button1 && b.button != Button3) break;
-        mX->left = mX->left || b.button == Button1;
-        mX->right = mX->right || b.button == Button3;
-        const bool twice = b.button == mX->lastPressButton && b.time - mX->lastPressTime <= kDoubleClickMs &&
-                           std::abs(b.x - mX->lastPressX) <= kDoubleClickSlop &&
-                           std::abs(b.y - mX->lastPressY) <= kDoubleClickSlop;
-        mX->lastPressTime = b.time;
-        mX->lastPressX = b.x;
-        mX->lastPressY = b.y;
-        mX->lastPressButton = twice ? 0 : b.button;
-        mX->lastX = b.x;
-        mX->lastY = b.y;
-        if (twice && OnMouseDoubleClick(static_cast<float>(b.x) / scale, static_cast<float>(b.y) / scale,
-                                        mods(b.state)))
-          break;
-        OnMouseDown({info(b.x, b.y, b.state)});
+        OnMouseWheel(static_cast<float>(b.x) / scale, static_cast<float>(b.y) / scale, mods(b.state),
+                     b.button == Button4 ? 1.f : -1.f);
         break;
       }
-      case ButtonRelease:
+      if (b.button != Button1 && b.button != Button3) break;
+      mX->left = mX->left || b.button == Button1;
+      mX->right = mX->right || b.button == Button3;
+      const bool twice = b.button == mX->lastPressButton && b.time - mX->lastPressTime <= kDoubleClickMs &&
+                         std::abs(b.x - mX->lastPressX) <= kDoubleClickSlop &&
+                         std::abs(b.y - mX->lastPressY) <= kDoubleClickSlop;
+      mX->lastPressTime = b.time;
+      mX->lastPressX = b.x;
+      mX->lastPressY = b.y;
+      mX->lastPressButton = twice ? 0 : b.button;
+      mX->lastX = b.x;
+      mX->lastY = b.y;
+      if (twice &&
+          OnMouseDoubleClick(static_cast<float>(b.x) / scale, static_cast<float>(b.y) / scale, mods(b.state)))
+        break;
+      OnMouseDown({info(b.x, b.y, b.state)});
+      break;
+    }
+    case ButtonRelease:
+    {
+      const XButtonEvent& b = e.xbutton;
+      if (b.button != Button1 && b.button != Button3) break;
+      IMouseInfo i = info(b.x, b.y, b.state);
+      if (b.button == Button1) mX->left = false;
+      if (b.button == Button3) mX->right = false;
+      mX->lastX = b.x;
+      mX->lastY = b.y;
+      OnMouseUp({i});
+      break;
+    }
+    case MotionNotify:
+    {
+      const XMotionEvent& m = e.xmotion;
+      if (m.x == mX->lastX && m.y == mX->lastY) break;
+      IMouseInfo i = info(m.x, m.y, m.state);
+      mX->lastX = m.x;
+      mX->lastY = m.y;
+      if (mX->left || mX->right)
+        OnMouseDrag({i});
+      else
+        OnMouseOver(i.x, i.y, i.ms);
+      break;
+    }
+    case LeaveNotify:
+      if (!mX->left && !mX->right) OnMouseOut();
+      break;
+    case KeyPress:
+    case KeyRelease:
+    {
+      XKeyEvent& k = e.xkey;
+      char text[8] = {};
+      KeySym sym = 0;
+      const int n = XLookupString(&k, text, sizeof(text) - 1, &sym, nullptr);
+      char utf8[5] = {};
+      if (n > 0 && n < 5) std::memcpy(utf8, text, static_cast<size_t>(n));
+      IKeyPress key(nullptr, VirtualKey(sym), (k.state & ShiftMask) != 0, (k.state & ControlMask) != 0,
+                    (k.state & Mod1Mask) != 0);
+      std::memcpy(key.utf8, utf8, sizeof(key.utf8));
+      const float kx = static_cast<float>(k.x) / scale;
+      const float ky = static_cast<float>(k.y) / scale;
+      if (e.type == KeyPress)
+        OnKeyDown(kx, ky, key);
+      else
+        OnKeyUp(kx, ky, key);
+      break;
+    }
+    case SelectionRequest:
+    {
+      // Another client pastes what this editor copied.
+      const XSelectionRequestEvent& r = e.xselectionrequest;
+      XSelectionEvent reply{};
+      reply.type = SelectionNotify;
+      reply.display = r.display;
+      reply.requestor = r.requestor;
+      reply.selection = r.selection;
+      reply.target = r.target;
+      reply.time = r.time;
+      reply.property = None;
+      if (r.target == mX->utf8 || r.target == XA_STRING)
       {
-        const XButtonEvent& b = e.xbutton;
-        if (b.button != Button1 && b.button != Button3) break;
-        IMouseInfo i = info(b.x, b.y, b.state);
-        if (b.button == Button1) mX->left = false;
-        if (b.button == Button3) mX->right = false;
-        mX->lastX = b.x;
-        mX->lastY = b.y;
-        OnMouseUp({i});
-        break;
+        XChangeProperty(mX->display, r.requestor, r.property, r.target, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(mX->clipboardText.data()),
+                        static_cast<int>(mX->clipboardText.size()));
+        reply.property = r.property;
       }
-      case MotionNotify:
-      {
-        const XMotionEvent& m = e.xmotion;
-        if (m.x == mX->lastX && m.y == mX->lastY) break;
-        IMouseInfo i = info(m.x, m.y, m.state);
-        mX->lastX = m.x;
-        mX->lastY = m.y;
-        if (mX->left || mX->right)
-          OnMouseDrag({i});
-        else
-          OnMouseOver(i.x, i.y, i.ms);
-        break;
-      }
-      case LeaveNotify:
-        if (!mX->left && !mX->right) OnMouseOut();
-        break;
-      case KeyPress:
-      case KeyRelease:
-      {
-        XKeyEvent& k = e.xkey;
-        char text[8] = {};
-        KeySym sym = 0;
-        const int n = XLookupString(&k, text, sizeof(text) - 1, &sym, nullptr);
-        char utf8[5] = {};
-        if (n > 0 && n < 5) std::memcpy(utf8, text, static_cast<size_t>(n));
-        IKeyPress key(nullptr, VirtualKey(sym), (k.state & ShiftMask) != 0, (k.state & ControlMask) != 0,
-                      (k.state & Mod1Mask) != 0);
-        std::memcpy(key.utf8, utf8, sizeof(key.utf8));
-        const float kx = static_cast<float>(k.x) / scale;
-        const float ky = static_cast<float>(k.y) / scale;
-        if (e.type == KeyPress)
-          OnKeyDown(kx, ky, key);
-        else
-          OnKeyUp(kx, ky, key);
-        break;
-      }
-      case SelectionRequest:
-      {
-        // Another client pastes what this editor copied.
-        const XSelectionRequestEvent& r = e.xselectionrequest;
-        XSelectionEvent reply{};
-        reply.type = SelectionNotify;
-        reply.display = r.display;
-        reply.requestor = r.requestor;
-        reply.selection = r.selection;
-        reply.target = r.target;
-        reply.time = r.time;
-        reply.property = None;
-        if (r.target == mX->utf8 || r.target == XA_STRING)
-        {
-          XChangeProperty(mX->display, r.requestor, r.property, r.target, 8, PropModeReplace,
-                          reinterpret_cast<const unsigned char*>(mX->clipboardText.data()),
-                          static_cast<int>(mX->clipboardText.size()));
-          reply.property = r.property;
-        }
-        XSendEvent(mX->display, r.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
-        break;
-      }
-      default:
-        break;
+      XSendEvent(mX->display, r.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
+      break;
+    }
+    default:
+      break;
     }
   }
   if (exposed && mX) Paint(true);
@@ -523,8 +568,8 @@ bool IGraphicsLinux::GetTextFromClipboard(std::string& str)
       int format = 0;
       unsigned long items = 0, after = 0;
       unsigned char* data = nullptr;
-      XGetWindowProperty(mX->display, mX->window, mX->property, 0, 1 << 20, True, AnyPropertyType, &type, &format,
-                         &items, &after, &data);
+      XGetWindowProperty(mX->display, mX->window, mX->property, 0, 1 << 20, True, AnyPropertyType, &type,
+                         &format, &items, &after, &data);
       if (data)
       {
         str.assign(reinterpret_cast<const char*>(data), items);
