@@ -6,6 +6,8 @@
 #include "GraphicsFixture.h"
 #include "GlHarness.h"
 #include "NanoVGTestPlatform.h"
+#include "StripScene.h"
+#include "AllocationCounter.h"
 #include "VectorTestSupport.h"
 
 #include "IPlugLogger.h"
@@ -483,6 +485,26 @@ TEST_F(NanoVGTest, FailuresDrawNothingAndSayWhy)
     EXPECT_TRUE(said) << c.traced;
   }
   SetTraceSink(nullptr);
+}
+
+TEST_F(NanoVGTest, FramesAfterTheFirstAllocateNothing)
+{
+  std::vector<StripControl*> strips;
+  ASSERT_TRUE(BuildStripScene(*g, KESTRINE_TEST_IMG_DIR, &strips));
+  Draw();
+  strips[0]->Step();
+  g->Tick();
+  kestrine_test::AllocationCounter counter;
+  for (int i = 0; i < 3; ++i)
+  {
+    strips[static_cast<size_t>(i)]->Step();
+    ASSERT_TRUE(g->Tick());
+    g->MarkAllDirty();
+    ASSERT_TRUE(g->Tick());
+  }
+  // What the framework and the vector layer allocate; the OpenGL driver's
+  // own mallocs are not ours to remove.
+  EXPECT_EQ(counter.NewCount(), 0u);
 }
 
 TEST(NanoVGNoContextTest, WithoutOpenGLNothingIsDrawnAndATraceSaysWhy)
