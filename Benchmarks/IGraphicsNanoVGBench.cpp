@@ -10,9 +10,6 @@
 #include "AllocationCounter.h"
 #include "IGraphicsEditorDelegate.h"
 
-#include "nanovg_gl.h"
-#include "nanovg_gl_utils.h"
-
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
@@ -29,24 +26,6 @@ public:
   void EndParamGesture(int) override {}
 };
 
-// Stands in for the window: a framebuffer of the editor's pixel size, bound
-// when the view is made, so the backend presents into it.
-struct Window
-{
-  Window(int w, int h) : vg(nvgCreateGL2(0)), fb(vg ? nvgluCreateFramebuffer(vg, w, h, 0) : nullptr)
-  {
-    nvgluBindFramebuffer(fb);
-  }
-  ~Window()
-  {
-    nvgluBindFramebuffer(nullptr);
-    if (fb) nvgluDeleteFramebuffer(fb);
-    if (vg) nvgDeleteGL2(vg);
-  }
-  NVGcontext* vg;
-  NVGLUframebuffer* fb;
-};
-
 struct Editor
 {
   explicit Editor(float scale)
@@ -61,7 +40,7 @@ struct Editor
     g.RemoveAllControls();
     g.OnViewDestroyed();
   }
-  Window window;
+  TestWindowFramebuffer window;
   BenchDelegate dlg;
   NanoVGTestGraphics g;
   std::vector<StripControl*> strips;

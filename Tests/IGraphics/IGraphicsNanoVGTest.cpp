@@ -12,6 +12,7 @@
 
 #include "IPlugLogger.h"
 
+#include <GL/gl.h>
 #include <stb_image_write.h>
 
 #include <gtest/gtest.h>
@@ -53,6 +54,8 @@ public:
 
   void Open(float scale)
   {
+    window =
+        std::make_unique<TestWindowFramebuffer>(static_cast<int>(580 * scale), static_cast<int>(250 * scale));
     g = std::make_unique<NanoVGTestGraphics>(p, 580, 250, scale);
     g->OnViewInitialized(nullptr);
     ASSERT_NE(g->GetDrawContext(), nullptr);
@@ -65,6 +68,7 @@ public:
     g->RemoveAllControls();
     g->OnViewDestroyed();
     g.reset();
+    window.reset();
   }
 
   LambdaControl* Add(const IRect& r, std::function<void(IGraphics&, const IRect&)> draw)
@@ -88,6 +92,7 @@ public:
   }
 
   GraphicsPlugin p;
+  std::unique_ptr<TestWindowFramebuffer> window;
   std::unique_ptr<NanoVGTestGraphics> g;
 };
 
@@ -299,11 +304,33 @@ TEST_F(NanoVGTest, ScenesMatchTheirGoldens)
   }
 }
 
-TEST_F(NanoVGTest, FramebufferHoldsTheEditorAtItsScales)
+TEST_F(NanoVGTest, FramebufferHoldsTheEditorAtItsScalesAndIsPresentedWhole)
 {
   EXPECT_EQ(g->FramebufferWidth(), 870);
   EXPECT_EQ(g->FramebufferHeight(), 375);
   EXPECT_STREQ(g->GetDrawingAPIStr(), "NanoVG | GL2");
+  Add(IRect(0, 0, 580, 250),
+      [](IGraphics& gr, const IRect& r) { gr.FillRect(IColour(255, 200, 220, 240), r); });
+  LambdaControl* knob = Add(IRect(100, 50, 200, 150), [](IGraphics& gr, const IRect& r)
+                            { gr.FillCircle(kColourRed, r.MW(), r.MH(), 40.f); });
+  Draw();
+  // A frame redrawing one control still presents every pixel.
+  knob->MarkDirty(false);
+  ASSERT_TRUE(g->Tick());
+  const Picture drawn = Read();
+  std::vector<unsigned char> shown(drawn.rgba.size());
+  nvgluBindFramebuffer(window->fb);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, drawn.w, drawn.h, GL_RGBA, GL_UNSIGNED_BYTE, shown.data());
+  int worst = 0;
+  for (int y = 0; y < drawn.h; ++y)
+    for (int x = 0; x < drawn.w * 4; ++x)
+    {
+      const int a = drawn.rgba[static_cast<size_t>(y * drawn.w * 4 + x)];
+      const int b = shown[static_cast<size_t>((drawn.h - 1 - y) * drawn.w * 4 + x)];
+      worst = std::max(worst, std::abs(a - b));
+    }
+  EXPECT_LE(worst, 1);
 }
 
 TEST_F(NanoVGTest, RedrawingOneDirtyRegionLeavesTheRestAsItWas)

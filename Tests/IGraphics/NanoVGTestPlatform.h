@@ -4,6 +4,8 @@
 #pragma once
 
 #include "IGraphicsNanoVG.h"
+#include "nanovg_gl.h"
+#include "nanovg_gl_utils.h"
 
 #include <fstream>
 #include <functional>
@@ -34,6 +36,28 @@ inline std::vector<unsigned char> ReadFileBytes(const std::string& path)
   std::ifstream f(path, std::ios::binary);
   return std::vector<unsigned char>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
+
+// Stands in for the window: a framebuffer of the editor's pixel size, bound
+// when the view is made (the backend remembers that binding as the window's
+// and presents into it). Needs a current OpenGL context.
+struct TestWindowFramebuffer
+{
+  TestWindowFramebuffer(int w, int h)
+      : vg(nvgCreateGL2(0)), fb(vg ? nvgluCreateFramebuffer(vg, w, h, 0) : nullptr)
+  {
+    nvgluBindFramebuffer(fb);
+  }
+  ~TestWindowFramebuffer()
+  {
+    nvgluBindFramebuffer(nullptr);
+    if (fb) nvgluDeleteFramebuffer(fb);
+    if (vg) nvgDeleteGL2(vg);
+  }
+  TestWindowFramebuffer(const TestWindowFramebuffer&) = delete;
+  TestWindowFramebuffer& operator=(const TestWindowFramebuffer&) = delete;
+  NVGcontext* vg;
+  NVGLUframebuffer* fb;
+};
 
 class NanoVGTestGraphics : public IGraphicsNanoVG
 {
