@@ -291,6 +291,9 @@ void IGraphicsNanoVG::BeginFrame()
     std::lock_guard<std::mutex> lock(mLife->mutex);
     mLife->drawing = true;
   }
+  // The window's framebuffer is cleared (it is painted whole at the end);
+  // the editor framebuffer keeps what earlier frames drew.
+  BindTarget(nullptr);
   glViewport(0, 0, mFBWidth, mFBHeight);
   glClearColor(0.f, 0.f, 0.f, 0.f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
