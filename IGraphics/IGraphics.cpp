@@ -1444,12 +1444,23 @@ void IGraphics::DrawRegions(const IRectList& rects)
   if (rects.Empty()) return;
   float scale = GetTotalScale();
   BeginFrame();
-  IRectList regions = rects;
+  // Kept between frames, and the walk's callable small enough to be stored
+  // without the heap: a frame after the first allocates nothing.
+  IRectList& regions = mDrawRegions;
+  regions = rects;
   regions.PixelAlign(scale);
+  struct Walk
+  {
+    IGraphics* g;
+    const IRect* region;
+    IControl* background;
+    float scale;
+  } walk{this, nullptr, GetControl(0), scale};
+  const Walk* w = &walk;
   auto drawRegion = [&](const IRect& region)
   {
-    IControl* background = GetControl(0);
-    ForEachControl([&](IControl* c) { DrawOneControl(c, region, scale, c == background); });
+    walk.region = &region;
+    ForEachControl([w](IControl* c) { w->g->DrawOneControl(c, *w->region, w->scale, c == w->background); });
   };
   if (mMergeAllRegions)
     drawRegion(regions.Bounds());

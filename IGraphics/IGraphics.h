@@ -551,6 +551,7 @@ private:
   bool mMultiTouchEnabled = false;
   bool mMergeAllRegions = false;
   IRect mClipRect;
+  IRectList mDrawRegions; // DrawRegions' working copy, kept for its capacity
 
   IMenu mPromptMenu;
   IControl* mInPopupMenu = nullptr;

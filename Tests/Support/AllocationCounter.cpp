@@ -26,7 +26,8 @@
 namespace
 {
 thread_local uint64_t tAllocations = 0;
-}
+thread_local uint64_t tNewAllocations = 0;
+} // namespace
 
 namespace kestrine_test
 {
@@ -34,6 +35,11 @@ namespace kestrine_test
 uint64_t ThreadAllocationCount()
 {
   return tAllocations;
+}
+
+uint64_t ThreadNewCount()
+{
+  return tNewAllocations;
 }
 
 bool MallocCounted()
@@ -80,6 +86,7 @@ namespace
 
 void* CountedNew(size_t size)
 {
+  ++tNewAllocations;
 #if !defined(KESTRINE_COUNT_MALLOC)
   ++tAllocations; // malloc below counts itself otherwise
 #endif
@@ -91,6 +98,7 @@ void* CountedNew(size_t size)
 void* CountedAlignedNew(size_t size, std::align_val_t align)
 {
   ++tAllocations;
+  ++tNewAllocations;
   size_t a = static_cast<size_t>(align);
   if (a < sizeof(void*)) a = sizeof(void*);
 #if defined(_WIN32)
