@@ -19,6 +19,18 @@ constexpr float kHighPassQ = 0.616f;
 constexpr float kGlide = 0.993f;
 constexpr float kGlideIn = 0.007f;
 constexpr float kCompensation = 0.86f;
+// Non-finite state is looked for and cleared every this many frames, counted
+// across blocks from the last reset or activation, so that recovery does not
+// depend on how the host cuts the stream into blocks. These are the vector
+// path's sub-block boundaries (it cannot stop inside a sub-block); the plain
+// path checks at the same frames, so both give the same samples.
+constexpr int kRecoveryFrames = kVectorChunkFrames;
+
+// A meter left non-finite by a NaN burst starts again from no reduction.
+float FiniteMeter(float meter)
+{
+  return std::isfinite(meter) ? meter : 1.f;
+}
 
 // Flush-to-zero and denormals-are-zero for the processed block, so filter
 // tails and resampler rings never slow down on denormal arithmetic. The
@@ -273,19 +285,20 @@ void Kestrine::SizeForSampleRate()
 
 void Kestrine::ReserveLongestLatency()
 {
-  // The longest latency of this rate (exciter mode), so that a Mode change
-  // served at the end of a block resizes the bypass delay and the frame's
-  // pass-through delay without allocating on the audio thread.
+  // The longest latency of this rate (exciter mode). The bypass delay keeps
+  // that much history, zeroed here, so that a Mode change moves its read
+  // point without a gap and without allocating on the audio thread; the
+  // frame's pass-through delay is reserved likewise.
   const int longest = OversamplerLatency() + mOutputFIR->GetHalf();
-  mBypassDelay->Reserve(longest);
+  mBypassDelay->SetLength(longest);
   ReserveLatency(longest);
 }
 
 void Kestrine::ApplyLatency()
 {
-  // Zeroes the bypass delay at its new length; reports only a real change.
+  // Keeps the bypass delay's history; reports only a real change.
   const int latency = FullLatency();
-  mBypassDelay->SetLength(latency);
+  mBypassDelay->SetDelay(latency);
   if (latency != GetLatency()) SetLatency(latency);
 }
 
@@ -298,6 +311,8 @@ void Kestrine::ResetDelaysMetersAndFilters()
   mCleanDelay->SetLength(overLatency);
   mMeter[0].store(1.f, std::memory_order_relaxed);
   mMeter[1].store(1.f, std::memory_order_relaxed);
+  mSubBlockPhase = 0;
+  mNonFinite = false;
   DesignShelves();
   for (ShelfFilter* f : {mLowPre.get(), mLowDe.get(), mHighPre.get(), mHighDe.get()}) f->Clear();
   DesignHighPassNow();
@@ -314,7 +329,6 @@ void Kestrine::OnReset()
   // the tap count changed: a reset drops them rather than play them back.
   mOutputFIR->Clear();
   SizeVectorScratch();
-  mSubBlockPhase = 0;
   ResetDelaysMetersAndFilters();
   mDriveGain = 1.f;
 }
@@ -337,6 +351,9 @@ void Kestrine::ProcessBlock(double** inputs, double** outputs, int nFrames)
   DesignShelves();
   BiquadCoefficients highPass;
   if (mHighPassMailbox.Take(highPass)) mHighPass->SetCoefficients(highPass);
+  // The bypass path follows the mode from the block's first sample, so that
+  // it is the input delayed by the latency reported at the block's end.
+  mBypassDelay->SetDelay(FullLatency());
 
   const int path = mPath.load(std::memory_order_relaxed);
   if (path == kPathPlain)
@@ -349,10 +366,10 @@ void Kestrine::ProcessBlock(double** inputs, double** outputs, int nFrames)
   else
   {
     const VectorKernels& kernels = path == kPathAVX2 ? kVectorKernelsAVX2 : kVectorKernelsSSE2;
-    const bool nonFinite =
-        stereo ? ProcessFramesStaged<true>(inputs[0], inputs[1], outputs[0], outputs[1], nFrames, kernels)
-               : ProcessFramesStaged<false>(inputs[0], inputs[0], outputs[0], outputs[0], nFrames, kernels);
-    if (nonFinite) RecoverNonFiniteState();
+    if (stereo)
+      ProcessFramesStaged<true>(inputs[0], inputs[1], outputs[0], outputs[1], nFrames, kernels);
+    else
+      ProcessFramesStaged<false>(inputs[0], inputs[0], outputs[0], outputs[0], nFrames, kernels);
   }
   mSubBlockPhase = (mSubBlockPhase + (nFrames > 0 ? nFrames : 0)) % kVectorChunkFrames;
 
@@ -368,7 +385,8 @@ void Kestrine::ProcessFrames(const double* inL, const double* inR, double* outL,
   float meterL = mMeter[0].load(relaxed);
   float meterR = mMeter[1].load(relaxed);
   const float decay = mMeterDecay;
-  bool nonFinite = false;
+  bool nonFinite = mNonFinite;
+  int phase = mSubBlockPhase;
 
   for (int s = 0; s < nFrames; ++s)
   {
@@ -424,42 +442,66 @@ void Kestrine::ProcessFrames(const double* inL, const double* inR, double* outL,
       oL = bypL;
       oR = bypR;
     }
-    // A non-finite input or result taints the filter memories; it is cleared
-    // after the block. Finite input never takes this path.
+    // A non-finite input or result taints the filter memories; they are
+    // cleared at the next check point. Finite input never takes this path.
     nonFinite |=
         !std::isfinite(xL) || !std::isfinite(oL) || (kStereo && (!std::isfinite(xR) || !std::isfinite(oR)));
 
     outL[s] = static_cast<double>(oL);
     if (kStereo) outR[s] = static_cast<double>(oR);
+
+    if (++phase == kRecoveryFrames)
+    {
+      phase = 0;
+      if (nonFinite)
+      {
+        nonFinite = false;
+        RecoverNonFiniteState();
+        meterL = FiniteMeter(meterL);
+        meterR = FiniteMeter(meterR);
+      }
+    }
   }
 
   mDriveGain = g;
+  mNonFinite = nonFinite;
   mMeter[0].store(meterL, relaxed);
   mMeter[1].store(meterR, relaxed);
-  if (nonFinite) RecoverNonFiniteState();
 }
 
 // Sub-blocks end where the frame count since the reset reaches a multiple of
 // kVectorChunkFrames, so their boundaries fall at the same frames whatever the
-// host's block sizes: a per-sub-block step (a check, a recovery) placed after
-// each ProcessSubBlockStaged call acts on the same frames for any blocking.
+// host's block sizes: the non-finite recovery after a sub-block that ends on
+// one acts on the same frames for any blocking, and on the frames where the
+// plain path recovers.
 template <bool kStereo>
-bool Kestrine::ProcessFramesStaged(const double* inL, const double* inR, double* outL, double* outR,
+void Kestrine::ProcessFramesStaged(const double* inL, const double* inR, double* outL, double* outR,
                                    int nFrames, const VectorKernels& kernels)
 {
-  bool nonFinite = false;
+  bool nonFinite = mNonFinite;
   int phase = mSubBlockPhase;
   for (int start = 0; start < nFrames;)
   {
     const int left = nFrames - start;
-    const int room = kVectorChunkFrames - phase;
+    const int room = kRecoveryFrames - phase;
     const int n = left < room ? left : room;
     nonFinite |=
         ProcessSubBlockStaged<kStereo>(inL + start, inR + start, outL + start, outR + start, n, kernels);
     start += n;
-    phase = 0;
+    phase += n;
+    if (phase == kRecoveryFrames)
+    {
+      phase = 0;
+      if (nonFinite)
+      {
+        nonFinite = false;
+        RecoverNonFiniteState();
+        for (auto& meter : mMeter)
+          meter.store(FiniteMeter(meter.load(std::memory_order_relaxed)), std::memory_order_relaxed);
+      }
+    }
   }
-  return nonFinite;
+  mNonFinite = nonFinite;
 }
 
 // The per-sample chain of ProcessFrames, reordered by stage. The delays run
@@ -646,6 +688,4 @@ void Kestrine::RecoverNonFiniteState()
         static_cast<BiquadSection*>(mHighPass.get())})
     if (!f->IsFinite()) f->Clear();
   if (!mOutputFIR->IsFinite()) mOutputFIR->Clear();
-  for (auto& meter : mMeter)
-    if (!std::isfinite(meter.load(std::memory_order_relaxed))) meter.store(1.f, std::memory_order_relaxed);
 }

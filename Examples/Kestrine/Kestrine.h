@@ -105,7 +105,9 @@ private:
   void ApplyLatency();
   // Reset and activation steps shared by both: delays, meters, shelves, high-pass.
   void ResetDelaysMetersAndFilters();
-  // Clears every filter, resampler and delay whose state is no longer finite.
+  // Clears every filter, resampler and delay whose state is no longer finite
+  // (audio thread, at the fixed check points of both paths: every
+  // kVectorChunkFrames frames since the reset or activation).
   void RecoverNonFiniteState();
 
   // Sizes the vector path's scratch for the current filter lengths (allocates;
@@ -116,10 +118,10 @@ private:
   void ProcessFrames(const double* inL, const double* inR, double* outL, double* outR, int nFrames);
 
   // The vector path: the same chain in sub-blocks of at most
-  // kVectorChunkFrames, each run stage by stage. Returns true when a sample
-  // was not finite (the caller recovers after the block, as the plain path).
+  // kVectorChunkFrames, each run stage by stage, with the plain path's
+  // non-finite recovery at the sub-block boundaries.
   template <bool kStereo>
-  bool ProcessFramesStaged(const double* inL, const double* inR, double* outL, double* outR, int nFrames,
+  void ProcessFramesStaged(const double* inL, const double* inR, double* outL, double* outR, int nFrames,
                            const VectorKernels& kernels);
   template <bool kStereo>
   bool ProcessSubBlockStaged(const double* inL, const double* inR, double* outL, double* outR, int nFrames,
@@ -151,10 +153,13 @@ private:
 
   // Implementation ProcessBlock runs (an EProcessingPath).
   std::atomic<int> mPath{kPathPlain};
-  // Frames processed since the last reset, modulo kVectorChunkFrames: the
-  // vector path's sub-blocks end where this count reaches a multiple of the
+  // Frames processed since the last reset or activation, modulo
+  // kVectorChunkFrames: the vector path's sub-blocks end, and both paths look
+  // for non-finite state, where this count reaches a multiple of the
   // sub-block size, whatever the host's block sizes (audio thread).
   int mSubBlockPhase = 0;
+  // A non-finite value was seen since the last check point (audio thread).
+  bool mNonFinite = false;
 
   // The vector path's per-sub-block signals (audio thread), one entry per
   // frame: input conversion to the clipper and back, then to the output.

@@ -21,32 +21,52 @@ void DelayLine::ProcessBlock(const float* inL, const float* inR, float* outL, fl
   }
   float* left = mLeft.data();
   float* right = mRight.data();
-  int pos = mPosition;
-  // Runs up to the end of the storage, so each run is a plain exchange of
-  // contiguous samples (the buffers never overlap the caller's arrays); a run
-  // reads what earlier runs of this call stored.
+  int read = mRead;
+  int write = mPosition;
+  // Runs that end at the end of the storage for both indices and are at most
+  // the delay long: within a run no slot is read after this call wrote it
+  // (sample s reads what sample s - delay stored, which an earlier run
+  // wrote), so each run is a copy out then a copy in of contiguous samples,
+  // exactly the per-sample order. The buffers never overlap the caller's.
   for (int s = 0; s < n;)
   {
-    const int run = n - s < mLength - pos ? n - s : mLength - pos;
+    int run = n - s;
+    if (run > mSize - read) run = mSize - read;
+    if (run > mSize - write) run = mSize - write;
+    if (run > mLength) run = mLength;
     const size_t bytes = static_cast<size_t>(run) * sizeof(float);
-    std::memcpy(outL + s, left + pos, bytes);
-    std::memcpy(left + pos, inL + s, bytes);
-    std::memcpy(outR + s, right + pos, bytes);
-    std::memcpy(right + pos, inR + s, bytes);
+    std::memcpy(outL + s, left + read, bytes);
+    std::memcpy(outR + s, right + read, bytes);
+    std::memcpy(left + write, inL + s, bytes);
+    std::memcpy(right + write, inR + s, bytes);
     s += run;
-    pos += run;
-    if (pos == mLength) pos = 0;
+    read += run;
+    write += run;
+    if (read == mSize) read = 0;
+    if (write == mSize) write = 0;
   }
-  mPosition = pos;
+  mRead = read;
+  mPosition = write;
 }
 
 bool DelayLine::SetLength(int n)
 {
   if (n < 0 || n > kMaxLength) return false;
   mLength = n;
+  mSize = n;
   mPosition = 0;
+  mRead = 0;
   mLeft.assign(static_cast<size_t>(n), 0.0f);
   mRight.assign(static_cast<size_t>(n), 0.0f);
+  return true;
+}
+
+bool DelayLine::SetDelay(int n)
+{
+  if (n < 1 || n > mSize) return false;
+  mLength = n;
+  mRead = mPosition - n;
+  if (mRead < 0) mRead += mSize;
   return true;
 }
 

@@ -17,11 +17,19 @@
 // SoftClip(1) is about 1 and the small-signal gain is 1 / 0.860663.
 constexpr float kSoftClipScale = 0.860663f;
 
+// The curve's value beyond sqrt(FLT_MAX), where x^2 overflows and the formula
+// would give x / inf = 0: the value the formula gives at sqrt(FLT_MAX), the
+// largest argument whose square is finite, so the curve stays continuous.
+constexpr float kSoftClipLimit = 1.96396101f;
+
 // Memoryless odd soft clipper: x / (0.860663 sqrt(1 + 0.35 x^2)). Approaches
-// +-1.964 for large inputs. Any thread; no state.
+// +-1.964 for large inputs, also where x^2 overflows; infinite and NaN inputs
+// give NaN. Any thread; no state.
 inline float SoftClip(float x)
 {
-  return x / (kSoftClipScale * sqrtf(1.0f + 0.35f * (x * x)));
+  const float square = x * x;
+  if (std::isinf(square) && std::isfinite(x)) return std::copysign(kSoftClipLimit, x);
+  return x / (kSoftClipScale * sqrtf(1.0f + 0.35f * square));
 }
 
 // Factor by which the clipper reduced one sample: p / (clipped * 0.860663),

@@ -22,6 +22,15 @@ struct AVX2
   static V Mul(V a, V b) { return _mm256_mul_ps(a, b); }
   static V Div(V a, V b) { return _mm256_div_ps(a, b); }
   static V Sqrt(V a) { return _mm256_sqrt_ps(a); }
+  static V SetBits(unsigned bits) { return _mm256_castsi256_ps(_mm256_set1_epi32(static_cast<int>(bits))); }
+  static V And(V a, V b) { return _mm256_and_ps(a, b); }
+  static V Or(V a, V b) { return _mm256_or_ps(a, b); }
+  // ~a & b.
+  static V AndNot(V a, V b) { return _mm256_andnot_ps(a, b); }
+  // All ones where a == b or a < b (ordered, quiet: false where either is
+  // NaN, as the scalar compares).
+  static V Equal(V a, V b) { return _mm256_cmp_ps(a, b, _CMP_EQ_OQ); }
+  static V Less(V a, V b) { return _mm256_cmp_ps(a, b, _CMP_LT_OQ); }
   // value, or +0 in the lanes where test equals 0 (ordered, quiet compare,
   // as the scalar == is).
   static V ZeroWhereZero(V test, V value)

@@ -1,7 +1,8 @@
 // The block-staged FIR routines of KestrineVector.h, written once over a
 // vector type T and compiled once per instruction set: a translation unit
 // defines T (lane count, loads, stores, add, sub, mul, div, sqrt, the
-// interleaving shuffles) and then includes this file.
+// interleaving shuffles, bitwise operations and ordered compares) and then
+// includes this file.
 //
 // Every sum is the per-sample code's sum, lane by lane:
 // - up-sampler (HalfBandResampler::UpFirst / UpSecond): first = h[2a] x[n-a];
@@ -32,9 +33,15 @@ constexpr int kGroups = 4;
 // Padding after each scratch buffer (floats).
 constexpr int kScratchPad = 16;
 
-// Curve constants of SoftClip and GainReduction (KestrineSaturator.h).
+// Curve constants of SoftClip and GainReduction (KestrineSaturator.h; that
+// header is not included here, so that no inline function of it is compiled
+// for one instruction set and linked for all). kClipLimit is kSoftClipLimit.
 constexpr float kClipScale = 0.860663f;
 constexpr float kClipCurve = 0.35f;
+constexpr float kClipLimit = 1.96396101f;
+// Bit patterns: the magnitude of a float, and +infinity.
+constexpr unsigned kMagnitudeBits = 0x7fffffffu;
+constexpr unsigned kInfinityBits = 0x7f800000u;
 
 inline int RoundUp(int n, int to)
 {
@@ -136,11 +143,21 @@ template <class T> inline void CopyBlock(const float* src, float* dst, int count
   for (int i = 0; i < count; i += T::kLanes) T::Store(dst + i, T::Load(src + i));
 }
 
-// x / (0.860663 sqrt(1 + 0.35 (x x))) in every lane (SoftClip).
+// x / (0.860663 sqrt(1 + 0.35 (x x))) in every lane, or +-kClipLimit with
+// the sign of x in the lanes where x is finite and x x overflows (SoftClip).
+// Infinite and NaN lanes keep the formula's NaN.
 template <class T> inline typename T::V SoftClipVector(typename T::V x)
 {
-  return T::Div(
-      x, T::Mul(T::Set(kClipScale), T::Sqrt(T::Add(T::Set(1.0f), T::Mul(T::Set(kClipCurve), T::Mul(x, x))))));
+  using V = typename T::V;
+  const V square = T::Mul(x, x);
+  const V curve = T::Div(
+      x, T::Mul(T::Set(kClipScale), T::Sqrt(T::Add(T::Set(1.0f), T::Mul(T::Set(kClipCurve), square)))));
+  const V magnitudeMask = T::SetBits(kMagnitudeBits);
+  const V infinity = T::SetBits(kInfinityBits);
+  // square == inf and |x| < inf, both false for NaN.
+  const V overflow = T::And(T::Equal(square, infinity), T::Less(T::And(x, magnitudeMask), infinity));
+  const V limit = T::Or(T::AndNot(magnitudeMask, x), T::Set(kClipLimit));
+  return T::Or(T::And(overflow, limit), T::AndNot(overflow, curve));
 }
 
 // --- Tap loops. x, even, odd point at time 0 of the block; negative indices

@@ -17,6 +17,14 @@ struct SSE2
   static V Mul(V a, V b) { return _mm_mul_ps(a, b); }
   static V Div(V a, V b) { return _mm_div_ps(a, b); }
   static V Sqrt(V a) { return _mm_sqrt_ps(a); }
+  static V SetBits(unsigned bits) { return _mm_castsi128_ps(_mm_set1_epi32(static_cast<int>(bits))); }
+  static V And(V a, V b) { return _mm_and_ps(a, b); }
+  static V Or(V a, V b) { return _mm_or_ps(a, b); }
+  // ~a & b.
+  static V AndNot(V a, V b) { return _mm_andnot_ps(a, b); }
+  // All ones where a == b or a < b (ordered: false where either is NaN).
+  static V Equal(V a, V b) { return _mm_cmpeq_ps(a, b); }
+  static V Less(V a, V b) { return _mm_cmplt_ps(a, b); }
   // value, or +0 in the lanes where test equals 0.
   static V ZeroWhereZero(V test, V value)
   {

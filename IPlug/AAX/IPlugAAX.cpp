@@ -75,17 +75,18 @@ AAX_Result IPlugAAX::EffectInit()
     // Nothing is registered yet, so the host is told the empty identifier.
     AAX_CString bypassID;
     GetMasterBypassParameter(&bypassID);
-    auto* bypass = new AAX_CParameter<bool>(bypassID.Get(), AAX_CString("Master Bypass"), false,
-                                            AAX_CBinaryTaperDelegate<bool>(),
-                                            AAX_CBinaryDisplayDelegate<bool>("bypass", "on"), true);
+    // Owned here until the manager takes it (it does not when it refuses or runs out of memory).
+    std::unique_ptr<AAX_CParameter<bool>> bypass(new AAX_CParameter<bool>(
+        bypassID.Get(), AAX_CString("Master Bypass"), false, AAX_CBinaryTaperDelegate<bool>(),
+        AAX_CBinaryDisplayDelegate<bool>("bypass", "on"), true));
     bypass->SetNumberOfSteps(2);
     bypass->SetType(AAX_eParameterType_Discrete);
-    if (mParameterManager.AddParameter(bypass))
-      mBypassParameter = bypass;
+    if (mParameterManager.AddParameter(bypass.get()))
+      mBypassParameter = bypass.release();
     else
     {
       // A repeated Initialize: the parameters of the first one are still registered.
-      delete bypass;
+      bypass.reset();
       mBypassParameter =
           dynamic_cast<AAX_CParameter<bool>*>(mParameterManager.GetParameterByID(bypassID.Get()));
     }
@@ -99,7 +100,7 @@ AAX_Result IPlugAAX::EffectInit()
     OnReset();
     return AAX_SUCCESS;
   }
-  catch (const std::bad_alloc&)
+  catch (...) // nothing may leave the module
   {
     return AAX_ERROR_UNKNOWN_EXCEPTION;
   }
@@ -116,22 +117,23 @@ void IPlugAAX::RegisterFrameworkParameter(int paramIdx)
   const char* unitLabel = p->UnitLabel();
   const AAX_CString unit(unitLabel ? unitLabel : "");
 
-  AAX_IParameter* parameter = nullptr;
+  // Owned here until the manager takes it (it does not when it refuses or runs out of memory).
+  std::unique_ptr<AAX_IParameter> parameter;
   switch (p->Type())
   {
   case kTypeDouble:
-    parameter = new AAX_CParameter<double>(
+    parameter.reset(new AAX_CParameter<double>(
         id, name, p->GetDefault(), AAX_CIPlugTaperDelegate<double>(*p),
         AAX_CUnitDisplayDelegateDecorator<double>(AAX_CNumberDisplayDelegate<double, 2, 0>(), unit),
-        automatable);
+        automatable));
     parameter->SetNumberOfSteps(128);
     parameter->SetType(AAX_eParameterType_Continuous);
     break;
   case kTypeInt:
-    parameter = new AAX_CParameter<int>(
+    parameter.reset(new AAX_CParameter<int>(
         id, name, static_cast<int>(p->GetDefault()),
         AAX_CLinearTaperDelegate<int, 1>(static_cast<int>(p->GetMin()), static_cast<int>(p->GetMax())),
-        AAX_CUnitDisplayDelegateDecorator<int>(AAX_CNumberDisplayDelegate<int, 0, 0>(), unit), automatable);
+        AAX_CUnitDisplayDelegateDecorator<int>(AAX_CNumberDisplayDelegate<int, 0, 0>(), unit), automatable));
     parameter->SetNumberOfSteps(128);
     parameter->SetType(AAX_eParameterType_Continuous);
     break;
@@ -145,10 +147,10 @@ void IPlugAAX::RegisterFrameworkParameter(int paramIdx)
       const char* text = p->DisplayTextAt(j, &value);
       texts.emplace(static_cast<int>(value), AAX_CString(text ? text : "")); // first entry per key wins
     }
-    parameter = new AAX_CParameter<int>(
+    parameter.reset(new AAX_CParameter<int>(
         id, name, static_cast<int>(p->GetDefault()),
         AAX_CLinearTaperDelegate<int, 1>(static_cast<int>(p->GetMin()), static_cast<int>(p->GetMax())),
-        AAX_CStringDisplayDelegate<int>(texts), automatable);
+        AAX_CStringDisplayDelegate<int>(texts), automatable));
     parameter->SetNumberOfSteps(static_cast<uint32_t>(p->DisplayTextCount()));
     parameter->SetType(AAX_eParameterType_Discrete);
     break;
@@ -156,7 +158,7 @@ void IPlugAAX::RegisterFrameworkParameter(int paramIdx)
   default:
     return; // no AAX parameter; the identifier stays taken
   }
-  if (!mParameterManager.AddParameter(parameter)) delete parameter;
+  if (mParameterManager.AddParameter(parameter.get())) parameter.release();
 }
 
 // --- Rendering (real-time thread) --------------------------------------------
@@ -354,21 +356,28 @@ AAX_Result IPlugAAX::UpdateParameterNormalizedValue(AAX_CParamID identifier, dou
 {
   AAX_IParameter* parameter = mParameterManager.GetParameterByID(identifier);
   if (!parameter) return AAX_ERROR_INVALID_PARAMETER_ID;
-  parameter->UpdateNormalizedValue(value);
-
-  const int paramIdx = FrameworkIndexFromID(identifier);
-  if (paramIdx >= 0 && paramIdx < NParams())
+  try
   {
-    IParam* p = GetParam(paramIdx);
-    p->SetValue(p->ValueFromNormal(value));
-    QueueParamForEditor(paramIdx, value, true);
-    OnParamChange(paramIdx, kHost, -1);
-  }
-  MarkSynchronizedDirty(parameter);
+    parameter->UpdateNormalizedValue(value);
 
-  const AAX_Result result = mPacketDispatcher.SetDirty(identifier);
-  ++mNumPlugInChanges;
-  return result;
+    const int paramIdx = FrameworkIndexFromID(identifier);
+    if (paramIdx >= 0 && paramIdx < NParams())
+    {
+      IParam* p = GetParam(paramIdx);
+      p->SetValue(p->ValueFromNormal(value));
+      QueueParamForEditor(paramIdx, value, true);
+      OnParamChange(paramIdx, kHost, -1);
+    }
+    MarkSynchronizedDirty(parameter);
+
+    const AAX_Result result = mPacketDispatcher.SetDirty(identifier);
+    ++mNumPlugInChanges;
+    return result;
+  }
+  catch (...) // nothing may leave the module (the dirty set or the dispatcher ran out of memory)
+  {
+    return AAX_ERROR_UNKNOWN_EXCEPTION;
+  }
 }
 
 void IPlugAAX::BeginHostGesture(int paramIdx)
@@ -419,7 +428,7 @@ AAX_Result IPlugAAX::GetChunkSize(AAX_CTypeID chunkID, uint32_t* size) const
     ByteChunk chunk;
     if (SaveState(chunk)) *size = static_cast<uint32_t>(chunk.Size());
   }
-  catch (const std::bad_alloc&)
+  catch (...) // nothing may leave the module
   {
     return AAX_ERROR_UNKNOWN_EXCEPTION;
   }
@@ -437,7 +446,7 @@ AAX_Result IPlugAAX::GetChunk(AAX_CTypeID chunkID, AAX_SPlugInChunk* chunk) cons
     chunk->fSize = state.Size();
     if (state.Size() > 0) std::memcpy(chunk->fData, state.Data(), static_cast<size_t>(state.Size()));
   }
-  catch (const std::bad_alloc&)
+  catch (...) // nothing may leave the module
   {
     return AAX_ERROR_UNKNOWN_EXCEPTION;
   }
@@ -460,7 +469,7 @@ AAX_Result IPlugAAX::SetChunk(AAX_CTypeID chunkID, const AAX_SPlugInChunk* chunk
     StateRestored();
     ++mNumPlugInChanges;
   }
-  catch (const std::bad_alloc&)
+  catch (...) // nothing may leave the module
   {
     return AAX_ERROR_UNKNOWN_EXCEPTION;
   }
@@ -488,7 +497,14 @@ AAX_Result IPlugAAX::NotificationReceived(AAX_CTypeID type, const void* data, ui
   else if (type == kNotificationTrackName && data)
   {
     const char* text = static_cast<const AAX_IString*>(data)->Get();
-    mTrackName = text ? text : "";
+    try
+    {
+      mTrackName = text ? text : "";
+    }
+    catch (...) // nothing may leave the module: the old name stays
+    {
+      return AAX_ERROR_UNKNOWN_EXCEPTION;
+    }
   }
   return AAX_CIPlugParameters::NotificationReceived(type, data, size);
 }

@@ -154,10 +154,18 @@ void AAX_CIPlugParameters::MarkSynchronizedDirty(AAX_IParameter* parameter)
 AAX_Result AAX_CIPlugParameters::UpdateParameterNormalizedValue(AAX_CParamID identifier, double value,
                                                                 AAX_EUpdateSource source)
 {
-  const AAX_Result result = AAX_CEffectParameters::UpdateParameterNormalizedValue(identifier, value, source);
-  if (result != AAX_SUCCESS) return result;
-  MarkSynchronizedDirty(mParameterManager.GetParameterByID(identifier));
-  return AAX_SUCCESS;
+  try
+  {
+    const AAX_Result result =
+        AAX_CEffectParameters::UpdateParameterNormalizedValue(identifier, value, source);
+    if (result != AAX_SUCCESS) return result;
+    MarkSynchronizedDirty(mParameterManager.GetParameterByID(identifier));
+    return AAX_SUCCESS;
+  }
+  catch (...) // nothing may leave the module
+  {
+    return AAX_ERROR_UNKNOWN_EXCEPTION;
+  }
 }
 
 AAX_Result AAX_CIPlugParameters::GenerateCoefficients()
@@ -166,15 +174,38 @@ AAX_Result AAX_CIPlugParameters::GenerateCoefficients()
   if (result != AAX_SUCCESS) return result;
 
   const int64_t stateNum = mStateCounter++;
-  std::vector<ParamValuePair*> pairs;
-  pairs.reserve(mDirtyParameters.size());
-  for (AAX_IParameter* parameter : mDirtyParameters)
-    pairs.push_back(new ParamValuePair(parameter->Identifier(), parameter->CloneValue()));
-  mDirtyParameters.clear();
-
-  if (!pairs.empty())
+  AAX_Result staged = AAX_SUCCESS;
+  NumberedStateList* list = nullptr;
+  try
   {
-    auto* list = new NumberedStateList(stateNum, std::move(pairs));
+    // Everything that allocates comes first; the dirty set is cleared only
+    // when the list exists, so values that could not be staged go out with
+    // the next state number.
+    std::vector<std::unique_ptr<ParamValuePair>> owned;
+    owned.reserve(mDirtyParameters.size());
+    for (AAX_IParameter* parameter : mDirtyParameters)
+    {
+      std::unique_ptr<AAX_IParameterValue> value(parameter->CloneValue());
+      owned.push_back(std::make_unique<ParamValuePair>(parameter->Identifier(), value.get()));
+      value.release();
+    }
+    if (!owned.empty())
+    {
+      std::vector<ParamValuePair*> pairs;
+      pairs.reserve(owned.size());
+      for (auto& pair : owned) pairs.push_back(pair.get());
+      list = new NumberedStateList(stateNum, std::move(pairs));
+      for (auto& pair : owned) pair.release();
+    }
+    mDirtyParameters.clear();
+  }
+  catch (...) // nothing may leave the module
+  {
+    staged = AAX_ERROR_UNKNOWN_EXCEPTION;
+  }
+
+  if (list)
+  {
     const AAX_IContainer::EStatus pushResult = mQueuedLists.Push(list);
     AAX_ASSERT(AAX_IContainer::eStatus_Success == pushResult);
     if (pushResult != AAX_IContainer::eStatus_Success)
@@ -186,24 +217,25 @@ AAX_Result AAX_CIPlugParameters::GenerateCoefficients()
   }
 
   if (!Controller()) return AAX_ERROR_NULL_OBJECT;
-  return Controller()->PostPacket(kFieldCurrentStateNum, &stateNum, sizeof(stateNum));
+  const AAX_Result posted = Controller()->PostPacket(kFieldCurrentStateNum, &stateNum, sizeof(stateNum));
+  return staged != AAX_SUCCESS ? staged : posted;
 }
 
-AAX_Result AAX_CIPlugParameters::ResetFieldData(AAX_CFieldIndex field, void* data, uint32_t dataSize) const
+AAX_Result AAX_CIPlugParameters::ResetFieldData(AAX_CFieldIndex field, void* data, uint32_t iDataSize) const
 {
   if (field == kFieldPrivateData)
   {
-    AAX_ASSERT(dataSize == sizeof(AAX_SIPlugPrivateData));
+    AAX_ASSERT(iDataSize == sizeof(AAX_SIPlugPrivateData));
     if (!data) return AAX_SUCCESS;
-    std::memset(data, 0, dataSize);
-    if (dataSize >= sizeof(AAX_SIPlugPrivateData))
+    std::memset(data, 0, iDataSize);
+    if (iDataSize >= sizeof(AAX_SIPlugPrivateData))
     {
       AAX_SIPlugPrivateData privateData{const_cast<AAX_CIPlugParameters*>(this)};
       std::memcpy(data, &privateData, sizeof(privateData));
     }
     return AAX_SUCCESS;
   }
-  return AAX_CEffectParameters::ResetFieldData(field, data, dataSize);
+  return AAX_CEffectParameters::ResetFieldData(field, data, iDataSize);
 }
 
 AAX_Result AAX_CIPlugParameters::TimerWakeup()

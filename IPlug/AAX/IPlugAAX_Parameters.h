@@ -155,7 +155,7 @@ public:
   AAX_Result UpdateParameterNormalizedValue(AAX_CParamID identifier, double value,
                                             AAX_EUpdateSource source) override;
   AAX_Result GenerateCoefficients() override;
-  AAX_Result ResetFieldData(AAX_CFieldIndex field, void* data, uint32_t dataSize) const override;
+  AAX_Result ResetFieldData(AAX_CFieldIndex field, void* data, uint32_t iDataSize) const override;
   AAX_Result TimerWakeup() override;
 
   // Real-time thread. values[0..count-1] are the synchronized values posted

@@ -27,6 +27,13 @@ namespace
 {
 thread_local uint64_t tAllocations = 0;
 thread_local uint64_t tNewAllocations = 0;
+thread_local int64_t tAllowedNew = -1; // -1: no limit
+
+void CheckOutOfMemory()
+{
+  if (tAllowedNew == 0) throw std::bad_alloc();
+  if (tAllowedNew > 0) --tAllowedNew;
+}
 } // namespace
 
 namespace kestrine_test
@@ -40,6 +47,16 @@ uint64_t ThreadAllocationCount()
 uint64_t ThreadNewCount()
 {
   return tNewAllocations;
+}
+
+ScopedOutOfMemory::ScopedOutOfMemory(uint64_t allowed)
+{
+  tAllowedNew = static_cast<int64_t>(allowed);
+}
+
+ScopedOutOfMemory::~ScopedOutOfMemory()
+{
+  tAllowedNew = -1;
 }
 
 bool MallocCounted()
@@ -86,6 +103,7 @@ namespace
 
 void* CountedNew(size_t size)
 {
+  CheckOutOfMemory();
   ++tNewAllocations;
 #if !defined(KESTRINE_COUNT_MALLOC)
   ++tAllocations; // malloc below counts itself otherwise
@@ -97,6 +115,7 @@ void* CountedNew(size_t size)
 
 void* CountedAlignedNew(size_t size, std::align_val_t align)
 {
+  CheckOutOfMemory();
   ++tAllocations;
   ++tNewAllocations;
   size_t a = static_cast<size_t>(align);

@@ -42,4 +42,17 @@ private:
   uint64_t mNewStart;
 };
 
+// While it lives, operator new on this thread (every form that may throw)
+// throws std::bad_alloc once `allowed` more allocations have succeeded, as
+// when memory runs out part-way through an operation. The nothrow forms
+// answer null instead. Not nested.
+class ScopedOutOfMemory
+{
+public:
+  explicit ScopedOutOfMemory(uint64_t allowed);
+  ~ScopedOutOfMemory();
+  ScopedOutOfMemory(const ScopedOutOfMemory&) = delete;
+  ScopedOutOfMemory& operator=(const ScopedOutOfMemory&) = delete;
+};
+
 } // namespace kestrine_test

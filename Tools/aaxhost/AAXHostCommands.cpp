@@ -14,11 +14,21 @@ void Usage(FILE* out)
   std::fprintf(out, "usage:\n"
                     "  aaxhost describe MODULE\n"
                     "  aaxhost render MODULE IN.wav OUT.wav [--set NAME=VALUE]... [--state FILE]\n"
-                    "                 [--save-state FILE] [--block N] [--compensate]\n"
+                    "                 [--save-state FILE] [--block N] [--compensate] [--strict]\n"
                     "  aaxhost validate MODULE\n"
                     "  aaxhost demo [DIR]\n");
 }
 } // namespace
+
+int FinishStandardOutput()
+{
+  if (std::fflush(stdout) != 0 || std::ferror(stdout))
+  {
+    std::fprintf(stderr, "aaxhost: cannot write standard output\n");
+    return kExitBadInput;
+  }
+  return kExitOK;
+}
 
 std::string DefaultModulePath()
 {
@@ -41,7 +51,7 @@ int RunDescribe(const std::vector<std::string>& args)
   }
   const std::string json = ToJson(session->GetDescription());
   std::fwrite(json.data(), 1, json.size(), stdout);
-  return kExitOK;
+  return FinishStandardOutput();
 }
 
 int RunValidate(const std::vector<std::string>& args)
@@ -61,7 +71,9 @@ int RunValidate(const std::vector<std::string>& args)
       return kExitBadInput;
     }
   }
-  return Validate(args[0], stdout) ? kExitOK : kExitChecksFailed;
+  const bool passed = Validate(args[0], stdout);
+  if (FinishStandardOutput() != kExitOK) return kExitBadInput;
+  return passed ? kExitOK : kExitChecksFailed;
 }
 
 int RunCommandLine(const std::vector<std::string>& args)

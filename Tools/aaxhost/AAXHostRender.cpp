@@ -1,5 +1,6 @@
 // The WAV verbs: render and demo (built where libsndfile is found).
 #include "AAXHostCommands.h"
+#include "AAXHostOutput.h"
 #include "AAXHostWav.h"
 
 #include <cmath>
@@ -22,6 +23,7 @@ struct RenderJob
 {
   std::vector<Setting> settings;
   std::vector<uint8_t> state;
+  std::string statePath;
   bool hasState = false;
   int block = 512;
   bool compensate = false;
@@ -49,10 +51,23 @@ bool RenderThrough(Session& session, const AudioBuffer& in, double rate, const R
   const int channels = static_cast<int>(in.size());
   auto inst = session.CreateInstance(channels, rate, error);
   if (!inst) return false;
-  if (job.hasState && inst->RestoreState(job.state.data(), job.state.size()) != AAX_SUCCESS)
+  if (job.hasState)
   {
-    error = "the module refused the state file";
-    return false;
+    // A state of another length is another module's or a damaged file: the
+    // module's own tolerance of short or long chunks is not for files.
+    std::vector<uint8_t> fresh;
+    if (!inst->SaveState(fresh, error)) return false;
+    if (fresh.size() != job.state.size())
+    {
+      error = job.statePath + ": " + std::to_string(job.state.size()) +
+              " bytes, but this module's state is " + std::to_string(fresh.size()) + " bytes";
+      return false;
+    }
+    if (inst->RestoreState(job.state.data(), job.state.size()) != AAX_SUCCESS)
+    {
+      error = "the module refused the state file";
+      return false;
+    }
   }
   for (const Setting& s : job.settings)
   {
@@ -121,6 +136,7 @@ int RunRender(const std::vector<std::string>& args)
   std::vector<std::string> positional;
   RenderJob job;
   std::string stateIn, stateOut;
+  bool strict = false;
   for (size_t i = 0; i < args.size(); ++i)
   {
     const std::string& a = args[i];
@@ -158,6 +174,8 @@ int RunRender(const std::vector<std::string>& args)
     }
     else if (a == "--compensate")
       job.compensate = true;
+    else if (a == "--strict")
+      strict = true;
     else if (a.size() > 1 && a[0] == '-' && a[1] == '-')
       return BadInput("unknown option " + a);
     else
@@ -168,10 +186,31 @@ int RunRender(const std::vector<std::string>& args)
   const std::string& inPath = positional[1];
   const std::string& outPath = positional[2];
 
-  std::string error;
+  // Nothing is read or written when an output would overwrite an input or
+  // another output, however the paths are spelled.
+  struct Clash
+  {
+    const std::string& a;
+    const std::string& b;
+    const char* what;
+  };
+  const Clash clashes[] = {{outPath, inPath, "OUT is the same file as IN"},
+                           {outPath, stateIn, "OUT is the same file as the --state file"},
+                           {stateOut, outPath, "the --save-state file is the same file as OUT"},
+                           {stateOut, inPath, "the --save-state file is the same file as IN"}};
+  for (const Clash& c : clashes)
+    if (!c.a.empty() && !c.b.empty() && SameFile(c.a, c.b))
+      return BadInput(std::string(c.what) + " (" + c.a + ")");
+
+  std::string error, shortFile;
   AudioBuffer in;
   double rate = 0.;
-  if (!ReadAudioFile(inPath, in, rate, error)) return BadInput(error);
+  if (!ReadAudioFile(inPath, in, rate, error, &shortFile)) return BadInput(error);
+  if (!shortFile.empty())
+  {
+    if (strict) return BadInput(shortFile + " (refused: --strict)");
+    std::fprintf(stderr, "aaxhost: warning: %s; rendering the frames it holds\n", shortFile.c_str());
+  }
   if (in.size() != 1 && in.size() != 2)
     return BadInput(inPath + ": " + std::to_string(in.size()) +
                     " channels; only mono and stereo are supported");
@@ -179,16 +218,21 @@ int RunRender(const std::vector<std::string>& args)
   {
     if (!ReadBytesFile(stateIn, job.state, error)) return BadInput(error);
     job.hasState = true;
+    job.statePath = stateIn;
   }
   auto session = Session::Open(modulePath, error, stderr);
   if (!session) return BadInput(error);
   job.progress = StandardErrorIsTerminal();
   RenderOutcome result;
   if (!RenderThrough(*session, in, rate, job, !stateOut.empty(), result, error)) return BadInput(error);
-  if (!WriteWavFile(outPath, result.out, rate, error)) return BadInput(error);
-  if (!stateOut.empty() && !WriteBytesFile(stateOut, result.state, error)) return BadInput(error);
+  // Both files complete before either replaces anything.
+  std::vector<OutputFile> files(1);
+  files[0].path = outPath;
+  if (!EncodeWav(result.out, rate, files[0].bytes, error)) return BadInput(error);
+  if (!stateOut.empty()) files.push_back({stateOut, result.state});
+  if (!WriteOutputFiles(files, error)) return BadInput(error);
   PrintSummary(in, result.out, result.latency, rate);
-  return kExitOK;
+  return FinishStandardOutput();
 }
 
 int RunDemo(const std::vector<std::string>& args)

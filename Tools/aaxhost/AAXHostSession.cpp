@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace aaxhost
@@ -23,7 +25,38 @@ bool EqualNoCase(const std::string& a, const std::string& b)
       return false;
   return true;
 }
+
+std::string Trim(const std::string& text)
+{
+  const char* space = " \t";
+  const size_t first = text.find_first_not_of(space);
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(space) - first + 1);
+}
+
+// Length of the plain decimal number at the start of text ([+-] digits [.
+// digits]): no exponent, no hexadecimal, no inf or nan. 0 when there is none.
+size_t DecimalPrefix(const std::string& text)
+{
+  size_t i = 0, digits = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) ++digits;
+  if (i < text.size() && text[i] == '.')
+    for (++i; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) ++digits;
+  return digits ? i : 0;
+}
 } // namespace
+
+bool ParseValueText(const std::string& text, const std::string& unit, double& value)
+{
+  const std::string t = Trim(text);
+  const size_t n = DecimalPrefix(t);
+  if (n == 0) return false;
+  const std::string rest = Trim(t.substr(n));
+  if (!rest.empty() && !EqualNoCase(rest, unit)) return false;
+  value = std::strtod(t.substr(0, n).c_str(), nullptr);
+  return std::isfinite(value);
+}
 
 // ---------------------------------------------------------------------------
 // Session
@@ -292,7 +325,7 @@ void Instance::AudioThreadMain()
   }
 }
 
-void Instance::Process(const float* const* in, float* const* out, int n)
+void Instance::PrepareBlock(const float* const* in, float* const* out, int n, int64_t stateBehind)
 {
   {
     std::lock_guard<std::mutex> lock(mHostLock);
@@ -306,10 +339,36 @@ void Instance::Process(const float* const* in, float* const* out, int n)
     std::memcpy(mDataIn, packet.second.data(), bytes);
     if (bytes == sizeof(int64_t)) std::memcpy(&mLastState, packet.second.data(), sizeof(int64_t));
   }
+  if (stateBehind > 0 && mDataIn && mDataInSize == sizeof(int64_t))
+  {
+    // A host whose render call lags behind the coefficient generation.
+    const int64_t older = mLastState - stateBehind;
+    std::memcpy(mDataIn, &older, sizeof(older));
+  }
   for (int c = 0; c < mInChannels; ++c) mInPtrs[static_cast<size_t>(c)] = const_cast<float*>(in[c]);
   for (int c = 0; c < mOutChannels; ++c) mOutPtrs[static_cast<size_t>(c)] = out[c];
   mBufferLength = n;
   mTransport->SetPosition(mPosition, mSampleRate);
+}
+
+void Instance::ProcessTogether(const std::vector<Instance*>& instances,
+                               const std::vector<const float* const*>& in,
+                               const std::vector<float* const*>& out, int n)
+{
+  if (instances.empty()) return;
+  std::vector<void*> contexts;
+  for (size_t i = 0; i < instances.size(); ++i)
+  {
+    instances[i]->PrepareBlock(in[i], out[i], n, 0);
+    contexts.push_back(instances[i]->mContext.data());
+  }
+  instances[0]->mComponent.processProc(contexts.data(), contexts.data() + contexts.size());
+  for (Instance* instance : instances) instance->FinishBlock(n);
+}
+
+void Instance::Process(const float* const* in, float* const* out, int n, int64_t stateBehind)
+{
+  PrepareBlock(in, out, n, stateBehind);
   {
     std::unique_lock<std::mutex> lock(mAudioMutex);
     mAudioState = 1;
@@ -317,6 +376,11 @@ void Instance::Process(const float* const* in, float* const* out, int n)
     mAudioCv.wait(lock, [this] { return mAudioState == 2; });
     mAudioState = 0;
   }
+  FinishBlock(n);
+}
+
+void Instance::FinishBlock(int n)
+{
   mPosition += n;
   mClock += n;
   const auto now = std::chrono::steady_clock::now();
@@ -366,6 +430,9 @@ std::vector<ParameterInfo> Instance::Parameters()
     mEffect->GetParameterName(info.id.c_str(), &name);
     info.name = name.Str();
     mEffect->GetParameterNumberOfSteps(info.id.c_str(), &info.steps);
+    AAX_EParameterType type = AAX_eParameterType_Continuous;
+    info.discrete = mEffect->GetParameterType(info.id.c_str(), &type) == AAX_SUCCESS &&
+                    type == AAX_eParameterType_Discrete;
     mEffect->GetParameterDefaultNormalizedValue(info.id.c_str(), &info.defaultValue);
     out.push_back(std::move(info));
   }
@@ -396,12 +463,59 @@ bool Instance::FindParameter(const std::string& nameOrID, std::string& id)
   return false;
 }
 
+bool Instance::CheckValueText(const std::string& id, const std::string& text, std::string& moduleText,
+                              std::string& error)
+{
+  ParameterInfo info;
+  for (const auto& p : Parameters())
+    if (p.id == id) info = p;
+  if (info.discrete)
+  {
+    // The texts of its steps, matched ignoring case like the names.
+    std::string accepted;
+    const int32_t steps = std::max<int32_t>(info.steps, 1);
+    for (int32_t k = 0; k < steps; ++k)
+    {
+      const std::string t = ValueText(id, steps > 1 ? double(k) / double(steps - 1) : 0.);
+      if (EqualNoCase(t, Trim(text)))
+      {
+        moduleText = t;
+        return true;
+      }
+      accepted += (k ? ", " : "") + t;
+    }
+    error = "accepted texts: " + accepted;
+    return false;
+  }
+  // A number in the parameter's own text, with or without its unit: the unit
+  // is what follows the number in the displayed value.
+  const std::string shown = Trim(ValueText(id, GetNormalized(id)));
+  const std::string unit = Trim(shown.substr(DecimalPrefix(shown)));
+  double value = 0., low = 0., high = 0.;
+  if (!ParseValueText(text, unit, value))
+  {
+    error = "not a plain decimal number" + (unit.empty() ? std::string() : " (in " + unit + ")");
+    return false;
+  }
+  const std::string lowText = ValueText(id, 0.), highText = ValueText(id, 1.);
+  if (ParseValueText(lowText, unit, low) && ParseValueText(highText, unit, high) &&
+      (value < std::min(low, high) || value > std::max(low, high)))
+  {
+    error = "outside " + lowText + " to " + highText;
+    return false;
+  }
+  moduleText = Trim(text).substr(0, DecimalPrefix(Trim(text)));
+  return true;
+}
+
 bool Instance::SetParameterFromText(const std::string& id, const std::string& text, std::string& error)
 {
+  std::string moduleText;
+  if (!CheckValueText(id, text, moduleText, error)) return false;
   double value = 0.;
   {
     std::lock_guard<std::mutex> lock(mHostLock);
-    HostString s(text.c_str());
+    HostString s(moduleText.c_str());
     const AAX_Result r = mEffect->GetParameterValueFromString(id.c_str(), &value, s);
     if (r != AAX_SUCCESS)
     {
@@ -507,6 +621,23 @@ AAX_Result Instance::RestoreState(const uint8_t* data, size_t size)
     r = mEffect->SetChunk(chunkID, chunk);
   }
   DeliverAutomation();
+  return r;
+}
+
+AAX_Result Instance::CompareState(const uint8_t* data, size_t size, bool& equal)
+{
+  std::lock_guard<std::mutex> lock(mHostLock);
+  AAX_CTypeID chunkID = 0;
+  AAX_Result r = mEffect->GetChunkIDFromIndex(0, &chunkID);
+  if (r != AAX_SUCCESS) return r;
+  std::vector<uint64_t> record((kAAXChunkHeaderSize + size + 7) / 8 + 1, 0);
+  auto* chunk = reinterpret_cast<AAX_SPlugInChunk*>(record.data());
+  chunk->fSize = static_cast<int32_t>(size);
+  chunk->fChunkID = chunkID;
+  if (size) std::memcpy(reinterpret_cast<char*>(record.data()) + kAAXChunkHeaderSize, data, size);
+  AAX_CBoolean isEqual = 0;
+  r = mEffect->CompareActiveChunk(chunk, &isEqual);
+  equal = isEqual != 0;
   return r;
 }
 

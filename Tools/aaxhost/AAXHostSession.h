@@ -30,6 +30,11 @@ namespace aaxhost
 
 class Instance;
 
+// Reads text as a plain decimal number ([+-] digits [. digits], surrounding
+// white space allowed), optionally followed by unit (ignoring case). false
+// for anything else: exponents, hexadecimal, inf, nan, other trailing text.
+bool ParseValueText(const std::string& text, const std::string& unit, double& value);
+
 class Session
 {
 public:
@@ -74,6 +79,7 @@ struct ParameterInfo
   std::string id;
   std::string name;
   int32_t steps = 0;
+  bool discrete = false; // its steps have texts of their own (enumerations, switches)
   double defaultValue = 0.;
 };
 
@@ -101,8 +107,11 @@ public:
   std::vector<ParameterInfo> Parameters();
   // Finds a parameter by its host name (exact, then ignoring case) or identifier.
   bool FindParameter(const std::string& nameOrID, std::string& id);
-  // Converts text with the module's own conversion, then sets the value and
-  // answers the automation. error names what failed.
+  // Checks text against the parameter first: a discrete parameter takes one
+  // of its step texts (ignoring case), any other a plain decimal number
+  // (no exponent, no hexadecimal, finite) within its range, optionally
+  // followed by its unit. Then converts it with the module's own conversion,
+  // sets the value and answers the automation. error names what failed.
   bool SetParameterFromText(const std::string& id, const std::string& text, std::string& error);
   AAX_Result SetNormalized(const std::string& id, double value);
   double GetNormalized(const std::string& id);
@@ -111,6 +120,8 @@ public:
   bool SaveState(std::vector<uint8_t>& data, std::string& error);
   // Hands data to SetChunk as the first chunk, then answers the automation.
   AAX_Result RestoreState(const uint8_t* data, size_t size);
+  // CompareActiveChunk with data as the first chunk.
+  AAX_Result CompareState(const uint8_t* data, size_t size, bool& equal);
   // Answers the automation's waiting set requests with UpdateParameterNormalizedValue.
   void DeliverAutomation();
   std::mutex& HostLock() { return mHostLock; }
@@ -119,7 +130,15 @@ public:
   // One render call of n frames: GenerateCoefficients, the posted state into
   // the context, the render callback on the audio thread. in and out hold
   // the configuration's channel counts.
-  void Process(const float* const* in, float* const* out, int n);
+  // stateBehind > 0 writes a state number that many behind the latest
+  // posted one into the context, as a host whose render lags does.
+  void Process(const float* const* in, float* const* out, int n, int64_t stateBehind = 0);
+  // One render call with the contexts of several instances of the same
+  // component, run on the calling thread (each instance's own audio thread
+  // stays idle). in[i] and out[i] belong to instances[i].
+  static void ProcessTogether(const std::vector<Instance*>& instances,
+                              const std::vector<const float* const*>& in,
+                              const std::vector<float* const*>& out, int n);
   // While set, every render call runs under the real-time probe (if any).
   void SetRealtimeWatch(bool on) { mWatch = on; }
   // TimerWakeup, the module's timers, the automation and host messages.
@@ -127,9 +146,13 @@ public:
 
 private:
   friend class Session;
+  bool CheckValueText(const std::string& id, const std::string& text, std::string& moduleText,
+                      std::string& error);
   Instance(Session& session, const ComponentRecord& component, double sampleRate);
   bool Init(AAX_CProcPtr create, std::string& error);
   void AudioThreadMain();
+  void PrepareBlock(const float* const* in, float* const* out, int n, int64_t stateBehind);
+  void FinishBlock(int n);
   void* NewBlock(size_t bytes);
 
   Session& mSession;

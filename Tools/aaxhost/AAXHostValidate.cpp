@@ -3,6 +3,7 @@
 #include "AAXHostRealtime.h"
 #include "AAXHostSession.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -220,8 +221,27 @@ CheckResult CheckInstances(const std::string& module)
       if (inst->Effect()->QueryInterface(IID_AAX_IACFEffectParameters_V4, &p) != kACFResult_OK || !p)
         return Fail(r, "the effect-parameters object does not answer its version 4 identifier");
       static_cast<IACFUnknown*>(p)->Release();
+      // The notifications a host sends: offline and online rendering, the track name.
+      HostString trackName("Validate track");
+      const struct
+      {
+        const char* type;
+        const void* data;
+        uint32_t size;
+      } notes[] = {{"AXof", nullptr, 0}, {"AXox", nullptr, 0}, {"AXtn", &trackName, sizeof(trackName)}};
+      for (const auto& n : notes)
+      {
+        std::lock_guard<std::mutex> lock(inst->HostLock());
+        const AAX_CTypeID type = (AAX_CTypeID(uint8_t(n.type[0])) << 24) |
+                                 (AAX_CTypeID(uint8_t(n.type[1])) << 16) |
+                                 (AAX_CTypeID(uint8_t(n.type[2])) << 8) | AAX_CTypeID(uint8_t(n.type[3]));
+        const AAX_Result q = inst->Effect()->NotificationReceived(type, n.data, n.size);
+        if (q != AAX_SUCCESS)
+          return Fail(r,
+                      std::string("NotificationReceived \"") + n.type + "\" answered " + std::to_string(q));
+      }
     }
-  return Pass(r, "mono and stereo, 3 each");
+  return Pass(r, "mono and stereo, 3 each; notifications AXof, AXox, AXtn");
 }
 
 // 4 ---------------------------------------------------------------------------
@@ -238,6 +258,16 @@ CheckResult CheckParameters(const std::string& module)
   AAX_IACFEffectParameters* fx = inst->Effect();
   for (const auto& p : params)
   {
+    {
+      // A control surface's touch and release around a change.
+      std::lock_guard<std::mutex> lock(inst->HostLock());
+      const int touches = inst->Automation().NumTouches(), releases = inst->Automation().NumReleases();
+      if (fx->TouchParameter(p.id.c_str()) != AAX_SUCCESS ||
+          fx->ReleaseParameter(p.id.c_str()) != AAX_SUCCESS)
+        return Fail(r, "\"" + p.name + "\": touch or release refused");
+      if (inst->Automation().NumTouches() != touches + 1 || inst->Automation().NumReleases() != releases + 1)
+        return Fail(r, "\"" + p.name + "\": touch and release did not reach the automation once each");
+    }
     const std::string who = "\"" + p.name + "\" (id \"" + p.id + "\")";
     const double now = inst->GetNormalized(p.id);
     if (std::fabs(now - p.defaultValue) > 1e-9)
@@ -264,7 +294,21 @@ CheckResult CheckParameters(const std::string& module)
     }
     inst->SetNormalized(p.id, p.defaultValue);
   }
-  return Pass(r, std::to_string(params.size()) + " parameters");
+  // The dirty count a host shows: a change made through the host counts.
+  int32_t before = -1, after = -1;
+  {
+    std::lock_guard<std::mutex> lock(inst->HostLock());
+    fx->GetNumberOfChanges(&before);
+  }
+  inst->SetNormalized(params.back().id, params.back().defaultValue > 0.5 ? 0. : 1.);
+  {
+    std::lock_guard<std::mutex> lock(inst->HostLock());
+    fx->GetNumberOfChanges(&after);
+  }
+  if (after <= before)
+    return Fail(r, "GetNumberOfChanges did not grow with a change (" + std::to_string(before) + " -> " +
+                       std::to_string(after) + ")");
+  return Pass(r, std::to_string(params.size()) + " parameters; touch, release, changes counted");
 }
 
 // 5 ---------------------------------------------------------------------------
@@ -295,6 +339,16 @@ CheckResult CheckState(const std::string& module)
   std::vector<uint8_t> second;
   if (!b->SaveState(second, why)) return Fail(r, why);
   if (second != first) return Fail(r, "the second save differs from the first");
+  // CompareActiveChunk: the saved chunk is the active state, until a change.
+  bool equal = false;
+  if (b->CompareState(first.data(), first.size(), equal) != AAX_SUCCESS || !equal)
+    return Fail(r, "CompareActiveChunk does not find the restored chunk equal to the active state");
+  std::string changed;
+  for (const auto& p : params)
+    if (!p.id.empty()) changed = p.id;
+  b->SetNormalized(changed, b->GetNormalized(changed) > 0.5 ? 0. : 1.);
+  if (b->CompareState(first.data(), first.size(), equal) != AAX_SUCCESS || equal)
+    return Fail(r, "CompareActiveChunk finds an old chunk equal to a changed state");
 
   // Hostile chunks: empty, every truncation, 1 MB of random bytes.
   AudioBuffer in = TestSignal(2, 512, 48000.);
@@ -318,7 +372,8 @@ CheckResult CheckState(const std::string& module)
   std::vector<uint8_t> nans(first.size(), 0xFF);
   b->RestoreState(nans.data(), nans.size());
   if (!rendersFinite(*b)) return Fail(r, "non-finite audio after a chunk of NaN values");
-  return Pass(r, std::to_string(first.size()) + "-byte chunk; truncated, random and NaN chunks survived");
+  return Pass(r, std::to_string(first.size()) +
+                     "-byte chunk; compared; truncated, random and NaN chunks survived");
 }
 
 // 6 ---------------------------------------------------------------------------
@@ -369,30 +424,59 @@ CheckResult CheckBypass(const std::string& module)
   std::string why;
   auto session = OpenSession(module, why);
   if (!session) return Fail(r, why);
+  // From the very first sample, with the bypass set before the first block or
+  // (the plug-in's own Bypass) between two blocks, at a small and a common
+  // block size: the output is the input delayed by the latency reported at
+  // the end, with no restart. The host's master bypass runs the frame's
+  // pass-through delay, which only holds the input while it is on.
+  struct Switch
+  {
+    const char* name;
+    const char* on;
+    bool fromStart;
+  };
+  const Switch switches[] = {
+      {"Bypass", "Bypass", true}, {"Bypass", "Bypass", false}, {"Master Bypass", "on", true}};
   for (const char* mode : {"Saturator", "Exciter"})
     for (int channels : {1, 2})
-    {
-      auto inst = session->CreateInstance(channels, 48000., why);
-      if (!inst) return Fail(r, why);
-      if (!SetByName(*inst, "Mode", mode, why) || !SetByName(*inst, "Master Bypass", "on", why))
-        return Fail(r, why);
-      RenderBuffer(*inst, MakeBuffer(channels, 512), 512);
-      const int latency = inst->Latency();
-      AudioBuffer in = TestSignal(channels, 512 * 16, 48000.);
-      AudioBuffer out = RenderBuffer(*inst, in, 512);
-      for (size_t c = 0; c < out.size(); ++c)
-        for (size_t i = 0; i < Frames(out); ++i)
+      for (int block : {64, 512})
+        for (const Switch& sw : switches)
         {
-          const float expected =
-              i >= static_cast<size_t>(latency) ? in[c][i - static_cast<size_t>(latency)] : 0.f;
-          if (out[c][i] != expected)
-            return Fail(r, std::string(mode) + ", " + std::to_string(channels) + " ch: sample " +
-                               std::to_string(i) + " is " + Num(out[c][i]) +
-                               ", expected the input delayed by " + std::to_string(latency) + " (" +
-                               Num(expected) + ")");
+          const bool fromStart = sw.fromStart;
+          auto inst = session->CreateInstance(channels, 48000., why);
+          if (!inst) return Fail(r, why);
+          if (!SetByName(*inst, "Mode", mode, why)) return Fail(r, why);
+          if (fromStart && !SetByName(*inst, sw.name, sw.on, why)) return Fail(r, why);
+          const size_t frames = 512 * 8, switchAt = fromStart ? 0 : 1024;
+          AudioBuffer in = TestSignal(channels, frames, 48000.);
+          AudioBuffer out = MakeBuffer(channels, frames);
+          for (size_t from = 0; from < frames;)
+          {
+            const size_t to = from < switchAt ? switchAt : frames;
+            AudioBuffer part = MakeBuffer(channels, to - from);
+            for (size_t c = 0; c < in.size(); ++c)
+              std::copy(in[c].begin() + from, in[c].begin() + to, part[c].begin());
+            part = RenderBuffer(*inst, part, block);
+            for (size_t c = 0; c < out.size(); ++c)
+              std::copy(part[c].begin(), part[c].end(), out[c].begin() + from);
+            from = to;
+            if (from == switchAt && !SetByName(*inst, sw.name, sw.on, why)) return Fail(r, why);
+          }
+          const size_t latency = static_cast<size_t>(std::max(0, inst->Latency()));
+          for (size_t c = 0; c < out.size(); ++c)
+            for (size_t i = switchAt; i < frames; ++i)
+            {
+              const float expected = i >= latency ? in[c][i - latency] : 0.f;
+              if (out[c][i] != expected)
+                return Fail(r, std::string(sw.name) + ", " + mode + ", " + std::to_string(channels) +
+                                   " ch, block " + std::to_string(block) +
+                                   (fromStart ? "" : ", bypass after 1024 frames") + ": sample " +
+                                   std::to_string(i) + " is " + Num(out[c][i]) +
+                                   ", expected the input delayed by " + std::to_string(latency) + " (" +
+                                   Num(expected) + ")");
+            }
         }
-    }
-  return Pass(r, "mono and stereo, both modes");
+  return Pass(r, "Bypass and Master Bypass, mono and stereo, both modes, blocks of 64 and 512");
 }
 
 // 8 ---------------------------------------------------------------------------
@@ -417,7 +501,44 @@ CheckResult CheckProcessMatrix(const std::string& module)
                            (block ? std::to_string(block) : "random"));
       ++runs;
     }
-  return Pass(r, std::to_string(runs) + " combinations");
+
+  // Two instances in one render call, as a host renders several tracks: each
+  // context reaches its own instance (compared with each rendered alone).
+  std::unique_ptr<Instance> together[2], alone[2];
+  for (int i = 0; i < 2; ++i)
+  {
+    together[i] = session->CreateInstance(2, 48000., why);
+    alone[i] = session->CreateInstance(2, 48000., why);
+    if (!together[i] || !alone[i]) return Fail(r, why);
+    const char* drive = i == 0 ? "18" : "-5";
+    if (!SetByName(*together[i], "Drive", drive, why) || !SetByName(*alone[i], "Drive", drive, why))
+      return Fail(r, why);
+  }
+  const AudioBuffer in = TestSignal(2, 512 * 8, 48000.);
+  AudioBuffer outTogether[2] = {MakeBuffer(2, Frames(in)), MakeBuffer(2, Frames(in))};
+  for (size_t pos = 0; pos < Frames(in); pos += 512)
+  {
+    const float* inPtrs[2] = {in[0].data() + pos, in[1].data() + pos};
+    float* outPtrs[2][2] = {{outTogether[0][0].data() + pos, outTogether[0][1].data() + pos},
+                            {outTogether[1][0].data() + pos, outTogether[1][1].data() + pos}};
+    Instance::ProcessTogether({together[0].get(), together[1].get()}, {inPtrs, inPtrs},
+                              {outPtrs[0], outPtrs[1]}, 512);
+  }
+  for (int i = 0; i < 2; ++i)
+    if (outTogether[i] != RenderBuffer(*alone[i], in, 512))
+      return Fail(r, "instance " + std::to_string(i) +
+                         " of a two-context render call differs from it rendered alone");
+
+  // A render call whose state number lags the latest generated one.
+  auto lagging = session->CreateInstance(2, 48000., why);
+  if (!lagging || !SetByName(*lagging, "Drive", "12", why)) return Fail(r, why);
+  AudioBuffer lagged = MakeBuffer(2, 512);
+  const float* lagIn[2] = {in[0].data(), in[1].data()};
+  float* lagOut[2] = {lagged[0].data(), lagged[1].data()};
+  lagging->Process(lagIn, lagOut, 512, 1);
+  if (!AllFinite(lagged) || !AllFinite(RenderBuffer(*lagging, in, 512)))
+    return Fail(r, "non-finite output around a render call with a lagging state number");
+  return Pass(r, std::to_string(runs) + " combinations; two contexts in one call; a lagging state number");
 }
 
 // 9 ---------------------------------------------------------------------------

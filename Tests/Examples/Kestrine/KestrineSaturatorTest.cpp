@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <ostream>
 #include <vector>
@@ -39,6 +40,39 @@ TEST(SoftClip, OddBoundedAndUnityAtOne)
   }
   EXPECT_NEAR(SoftClip(1e-6f) / 1e-6f, kSmallSignalGain, 1e-5f);
   EXPECT_NEAR(SoftClip(1e6f), limit, 1e-5f);
+}
+
+TEST(SoftClip, StaysAtItsLimitWhereTheSquareOverflows)
+{
+  // sqrt(FLT_MAX) is the largest argument whose square is finite.
+  const float edge = std::sqrt(std::numeric_limits<float>::max());
+  const float atEdge = SoftClip(edge);
+  EXPECT_NEAR(atEdge, 1.964f, 1e-3f);
+  for (float x : {std::nextafter(edge, 1e30f), 1e20f, 1e25f, 1e30f, std::numeric_limits<float>::max()})
+  {
+    EXPECT_EQ(SoftClip(x), atEdge) << x;
+    EXPECT_EQ(SoftClip(-x), -SoftClip(x)) << x;
+  }
+  EXPECT_TRUE(std::isnan(SoftClip(std::numeric_limits<float>::quiet_NaN())));
+  EXPECT_TRUE(std::isnan(SoftClip(std::numeric_limits<float>::infinity())));
+}
+
+TEST(SoftClip, IsTheCurveToTheBitWhereTheSquareIsFinite)
+{
+  auto curve = [](float x) { return x / (0.860663f * sqrtf(1.0f + 0.35f * (x * x))); };
+  const float edge = std::sqrt(std::numeric_limits<float>::max());
+  std::vector<float> xs = {0.0f, std::numeric_limits<float>::denorm_min(), edge, std::nextafter(edge, 0.0f)};
+  for (int e = -149; e <= 63; ++e)
+    for (float m : {1.0f, 1.3f, 1.7320508f, 1.9999999f}) xs.push_back(std::ldexp(m, e));
+  for (float x : xs)
+  {
+    if (!std::isfinite(x * x)) continue;
+    for (float v : {x, -x})
+    {
+      const float expected = curve(v), got = SoftClip(v);
+      EXPECT_EQ(std::memcmp(&expected, &got, sizeof(float)), 0) << v;
+    }
+  }
 }
 
 TEST(GainReduction, IsTheClipperReductionAndZeroWithoutASample)

@@ -123,22 +123,57 @@ TEST(KestrineEffect, ModeSwitchReportsLatencyAtTheEndOfTheBlock)
   EXPECT_EQ(h.effect->GetLatency(), 60);
 }
 
-TEST(KestrineEffect, BypassDelaysTheInputByTheLatency)
+TEST(KestrineEffect, BypassIsTheInputDelayedByTheLatencyFromTheFirstSample)
 {
-  for (int mode : {kModeSaturator, kModeExciter})
+  // Bypass set before the first block, or between blocks after some audio has
+  // run; the delay never restarts from silence when the latency is reported.
+  struct
   {
-    KestrineHarness h(48000.);
-    h.Set(kMode, mode);
-    h.Set(kBypass, 1);
+    int mode, block, channels;
+    bool fromStart;
+  } cases[] = {{kModeSaturator, 512, 2, true}, {kModeSaturator, 64, 1, true}, {kModeExciter, 512, 2, true},
+               {kModeExciter, 64, 1, true},    {kModeExciter, 1, 2, true},    {kModeSaturator, 300, 2, false},
+               {kModeExciter, 100, 2, false},  {kModeExciter, 4096, 1, false}};
+  for (const auto& c : cases)
+  {
+    KestrineHarness h(44100., c.channels);
+    h.Set(kMode, c.mode);
     h.Set(kDrive, 20.);
-    h.Process(Impulse(2, 16, 0.f));
+    if (c.fromStart) h.Set(kBypass, 1);
+    const auto in = Noise(c.channels, 5000, 0.9f);
+    std::vector<std::vector<float>> out(static_cast<size_t>(c.channels), std::vector<float>(5000));
+    int start = 0;
+    for (; start < 5000; start += c.block)
+    {
+      if (!c.fromStart && start >= 1000) h.Set(kBypass, 1);
+      h.ProcessBlock(in, out, start, std::min(c.block, 5000 - start));
+    }
     const int latency = h.effect->GetLatency();
-    auto in = Noise(2, 2000, 0.9f);
-    auto out = h.Process(in, 300);
-    for (int c = 0; c < 2; ++c)
-      for (int s = 0; s < 2000; ++s)
-        ASSERT_EQ(out[c][s], s < latency ? 0.f : in[c][s - latency])
-            << "mode " << mode << " ch " << c << " @" << s;
+    EXPECT_EQ(latency, c.mode == kModeExciter ? 88 : 60);
+    const int from = c.fromStart ? 0 : (1000 + c.block - 1) / c.block * c.block;
+    for (int ch = 0; ch < c.channels; ++ch)
+      for (int s = from; s < 5000; ++s)
+        ASSERT_EQ(out[ch][s], s < latency ? 0.f : in[ch][s - latency])
+            << "mode " << c.mode << " block " << c.block << " channels " << c.channels << " ch " << ch << " @"
+            << s;
+  }
+}
+
+TEST(KestrineEffect, BypassFollowsAModeChangeWithoutAGap)
+{
+  KestrineHarness h(44100.);
+  h.Set(kBypass, 1);
+  const auto in = Noise(2, 3000, 0.5f);
+  std::vector<std::vector<float>> out(2, std::vector<float>(3000));
+  h.ProcessBlock(in, out, 0, 1000);
+  h.Set(kMode, kModeExciter);
+  h.ProcessBlock(in, out, 1000, 1000);
+  h.Set(kMode, kModeSaturator);
+  h.ProcessBlock(in, out, 2000, 1000);
+  for (int s = 100; s < 3000; ++s)
+  {
+    const int latency = s >= 1000 && s < 2000 ? 88 : 60;
+    ASSERT_EQ(out[0][s], in[0][s - latency]) << s;
   }
 }
 
@@ -203,6 +238,22 @@ TEST(KestrineEffect, DriveGlideKeepsSmallSignalLevelCompensated)
   EXPECT_LT(Rms(during[0], 0, 600), ref);
 }
 
+TEST(KestrineEffect, HugeFiniteInputSaturatesInsteadOfFallingSilent)
+{
+  auto peakFor = [](float amplitude)
+  {
+    KestrineHarness h(48000.);
+    auto out = h.Process(Sine(2, 4800, amplitude, 100.f, 48000.f));
+    float peak = 0.f;
+    for (int s = 480; s < 4800; ++s) peak = std::max(peak, std::fabs(out[0][s]));
+    return peak;
+  };
+  const float reference = peakFor(1e6f);
+  EXPECT_GT(reference, 1.5f);
+  for (float amplitude : {1e19f, 1e20f, 1e25f, 1e30f})
+    EXPECT_NEAR(peakFor(amplitude), reference, 1e-3f * reference) << amplitude;
+}
+
 TEST(KestrineEffect, OutputDoesNotDependOnBlockSize)
 {
   for (int mode : {kModeSaturator, kModeExciter})
@@ -253,6 +304,44 @@ TEST(KestrineEffect, RecoversFromNonFiniteInputWithinOneBlock)
         for (auto& ch : out)
           for (float v : ch) ASSERT_TRUE(std::isfinite(v)) << "mode " << mode << " bypass " << bypass;
       }
+}
+
+TEST(KestrineEffect, NonFiniteRecoveryDoesNotDependOnBlockSize)
+{
+  // One NaN just past a check point (frame 1024 = 4 x 256 since the reset):
+  // the longest the output can stay non-finite is until the next one.
+  constexpr int kBadFrame = 4 * kVectorChunkFrames + 1;
+  for (EProcessingPath path : {kPathPlain, kPathSSE2})
+    for (int mode : {kModeSaturator, kModeExciter})
+    {
+      std::vector<std::vector<float>> reference;
+      for (int block : {512, 65536, 1, 100, 4096})
+      {
+        KestrineHarness h(44100., 2, 65536);
+        ASSERT_TRUE(h.effect->SetProcessingPath(path));
+        h.Set(kMode, mode);
+        auto in = Noise(2, 20000, 0.5f);
+        in[0][kBadFrame] = std::numeric_limits<float>::quiet_NaN();
+        auto out = h.Process(in, block);
+        int nonFinite = 0;
+        for (float v : out[0]) nonFinite += !std::isfinite(v);
+        EXPECT_GT(nonFinite, 0) << "path " << path << " mode " << mode << " block " << block;
+        EXPECT_LT(nonFinite, kVectorChunkFrames) << "path " << path << " mode " << mode << " block " << block;
+        for (int s = 0; s < 20000; ++s)
+        {
+          if (s >= kBadFrame && s < 5 * kVectorChunkFrames) continue;
+          ASSERT_TRUE(std::isfinite(out[0][s]) && std::isfinite(out[1][s]))
+              << "path " << path << " mode " << mode << " block " << block << " @" << s;
+        }
+        // Bit for bit, NaNs included (memcmp: NaN never compares equal).
+        if (reference.empty())
+          reference = out;
+        else
+          for (int c = 0; c < 2; ++c)
+            EXPECT_EQ(std::memcmp(out[c].data(), reference[c].data(), out[c].size() * sizeof(float)), 0)
+                << "path " << path << " mode " << mode << " block " << block << " ch " << c;
+      }
+    }
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // The vector paths give the plain path's samples to the last bit: every rate
 // class, mono and stereo, each mode, block sizes from 1 to 4096 and random,
 // parameter changes between blocks, and signals that reach the clipper's
-// extremes, the denormal range and a non-finite burst with its recovery.
+// extremes (up to inputs whose squares overflow), the denormal range and a
+// non-finite burst with its recovery.
 // Each path the CPU runs is forced in turn (under Wine too).
 #include "KestrineEffectHarness.h"
 
@@ -30,9 +31,9 @@ struct Segment
   int frames;
 };
 
-constexpr Segment kSegments[] = {{"noise", 1100},     {"hot sine", 1100}, {"impulses", 900},
-                                 {"silence", 700},    {"denormals", 700}, {"NaN burst", 600},
-                                 {"noise after", 900}};
+constexpr Segment kSegments[] = {{"noise", 1100},    {"hot sine", 1100},  {"huge", 600},
+                                 {"impulses", 900},  {"silence", 700},    {"denormals", 700},
+                                 {"NaN burst", 600}, {"noise after", 900}};
 
 // The segments one after the other, per channel (the channels differ).
 Signal TestSignal(int channels, float sampleRate)
@@ -54,6 +55,8 @@ Signal TestSignal(int channels, float sampleRate)
           v = noise(0.8f);
         else if (name == "hot sine") // +12 dBFS: deep into the clipper
           v = 4.f * std::sin(6.2831853f * 997.f * s / sampleRate + c);
+        else if (name == "huge") // finite, but the clipper's squares overflow
+          v = (s < 300 ? 2e19f : 1e30f) * std::sin(6.2831853f * 613.f * s / sampleRate + c);
         else if (name == "impulses")
           v = s % (97 + 14 * c) == 0 ? (s % 2 ? -1.f : 1.f) : 0.f;
         else if (name == "denormals")

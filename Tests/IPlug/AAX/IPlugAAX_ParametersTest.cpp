@@ -2,12 +2,14 @@
 // staging of numbered state lists, the stem-format table and the transport
 // values handed to the processing frame.
 #include "AAXTestHost.h"
+#include "AllocationCounter.h"
 #include "AAX_CLinearTaperDelegate.h"
 #include "AAX_CNumberDisplayDelegate.h"
 #include "IPlugAAX.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace
@@ -147,6 +149,17 @@ TEST_F(SyncedFixture, PrivateDataLeadsToTheInstanceOtherFieldsAreZeroed)
   EXPECT_EQ(other, 0);
 }
 
+TEST_F(SyncedFixture, PrivateDataOfAnotherSizeIsReported)
+{
+  aaxtest::ScopedHostServices host;
+  uint64_t block[2] = {~0ull, ~0ull};
+  EXPECT_EQ(instance->ResetFieldData(kFieldPrivateData, block, 4), 0);
+  ASSERT_EQ(host.mServices.mReports.size(), 1u);
+  EXPECT_EQ(host.mServices.mReports[0].expression, "iDataSize == sizeof(AAX_SIPlugPrivateData)");
+  EXPECT_EQ(block[0] & 0xFFFFFFFFull, 0u); // the four bytes given are zeroed
+  EXPECT_EQ(block[1], ~0ull);
+}
+
 TEST(AAX_StemFormat, FromChannelCount)
 {
   const std::pair<int, AAX_EStemFormat> table[] = {
@@ -201,5 +214,118 @@ TEST(IPlugAAXTransport, TickPositionBecomesQuarterNotesNeverNegative)
     plugin->Uninitialize();
     plugin->Release();
   }
+}
+
+// A plug-in with one framework parameter, for the boundary calls.
+class BoundaryPlugin : public iplug::IPlugAAX
+{
+public:
+  BoundaryPlugin() : IPlugAAX(iplug::InstanceInfo{}, Config())
+  {
+    GetParam(0)->DefineDouble("Gain", 0., -10., 10., 0.1, "dB", 0, "", iplug::ShapeLinear());
+  }
+  static iplug::PluginConfig Config()
+  {
+    iplug::PluginConfig c;
+    c.nParams = 1;
+    c.channelIOStr = "1-1 2-2";
+    c.uniqueID = iplug::FourCharCode("Test");
+    return c;
+  }
+};
+
+// Runs call with memory running out after 0, 1, 2, ... allocations, until
+// one run completes without running out. Answers the runs through which an
+// exception escaped.
+template <typename Call> std::vector<uint64_t> EscapesWhenMemoryRunsOut(Call call)
+{
+  std::vector<uint64_t> escaped;
+  for (uint64_t allowed = 0; allowed < 400; ++allowed)
+  {
+    bool threw = false;
+    uint64_t used = 0;
+    {
+      kestrine_test::AllocationCounter counter;
+      kestrine_test::ScopedOutOfMemory outOfMemory(allowed);
+      try
+      {
+        call();
+      }
+      catch (...)
+      {
+        threw = true;
+      }
+      used = counter.Count();
+    }
+    if (threw) escaped.push_back(allowed);
+    if (used < allowed) break; // completed without running out
+  }
+  return escaped;
+}
+
+TEST(IPlugAAXBoundary, NoExceptionLeavesTheModuleWhenMemoryRunsOut)
+{
+  aaxtest::Controller controller;
+  controller.mPosted.reserve(100000); // the host's own bookkeeping never runs out here
+  auto* plugin = new BoundaryPlugin;
+  plugin->AddRef();
+  ASSERT_EQ(plugin->Initialize(static_cast<AAX_IController*>(&controller)), AAX_SUCCESS);
+  AAX_CString trackName("A track name long enough to need memory of its own, beyond any small buffer");
+  std::vector<char> chunkData(4096);
+  AAX_SPlugInChunk* chunk = reinterpret_cast<AAX_SPlugInChunk*>(chunkData.data());
+  const AAX_CTypeID chunkID = iplug::FourCharCode("Test");
+  ASSERT_EQ(plugin->GetChunk(chunkID, chunk), AAX_SUCCESS);
+
+  SyncedParameters* synced = new SyncedParameters;
+  synced->AddRef();
+  synced->Initialize(static_cast<AAX_IController*>(&controller));
+
+  const std::pair<const char*, std::function<void()>> calls[] = {
+      {"UpdateParameterNormalizedValue",
+       [&] { plugin->UpdateParameterNormalizedValue("1", 0.25, AAX_eUpdateSource_Parameter); }},
+      {"NotificationReceived (track name)",
+       [&] { plugin->NotificationReceived(BoundaryPlugin::kNotificationTrackName, &trackName, 0); }},
+      {"GetChunkSize",
+       [&]
+       {
+         uint32_t size = 0;
+         plugin->GetChunkSize(chunkID, &size);
+       }},
+      {"GetChunk", [&] { plugin->GetChunk(chunkID, chunk); }},
+      {"SetChunk", [&] { plugin->SetChunk(chunkID, chunk); }},
+      {"synchronized UpdateParameterNormalizedValue",
+       [&] { synced->UpdateParameterNormalizedValue("gain", 0.5, AAX_eUpdateSource_Parameter); }},
+      {"GenerateCoefficients with synchronized parameters",
+       [&]
+       {
+         synced->UpdateParameterNormalizedValue("gain", 0.75, AAX_eUpdateSource_Parameter);
+         synced->GenerateCoefficients();
+       }},
+      {"Initialize (EffectInit)",
+       [&]
+       {
+         BoundaryPlugin* fresh = nullptr;
+         try
+         {
+           fresh = new BoundaryPlugin; // the host's factory call has a guard of its own
+         }
+         catch (...)
+         {
+           return;
+         }
+         fresh->AddRef();
+         fresh->Initialize(static_cast<AAX_IController*>(&controller));
+         fresh->Uninitialize();
+         fresh->Release();
+       }},
+  };
+  for (const auto& [name, call] : calls)
+    EXPECT_EQ(EscapesWhenMemoryRunsOut(call), std::vector<uint64_t>{}) << name;
+
+  synced->TimerWakeup();
+  synced->Uninitialize();
+  synced->Release();
+  plugin->Uninitialize();
+  plugin->Release();
 }
 } // namespace

@@ -38,21 +38,28 @@ ACFRESULT AAX_CEffectParameters::InternalQueryInterface(const acfIID& iid, void*
 
 AAX_Result AAX_CEffectParameters::Initialize(IACFUnknown* controller)
 {
-  auto newController = std::make_unique<AAX_VController>(controller);
-  auto newAutomation = std::make_unique<AAX_VAutomationDelegate>(controller);
-  auto newTransport = std::make_unique<AAX_VTransport>(controller);
-  // A repeated Initialize must not leave parameters pointing at the
-  // delegate that is about to go.
-  for (int32_t i = 0; i < mParameterManager.NumParameters(); ++i)
-    mParameterManager.GetParameter(i)->SetAutomationDelegate(newAutomation.get());
-  mController = std::move(newController);
-  mAutomationDelegate = std::move(newAutomation);
-  mTransport = std::move(newTransport);
-  mParameterManager.Initialize(mAutomationDelegate.get());
-  mPacketDispatcher.Initialize(mController.get(), this);
-  const AAX_Result result = EffectInit();
-  if (result != AAX_SUCCESS) return result;
-  return AAX_SUCCESS;
+  try
+  {
+    auto newController = std::make_unique<AAX_VController>(controller);
+    auto newAutomation = std::make_unique<AAX_VAutomationDelegate>(controller);
+    auto newTransport = std::make_unique<AAX_VTransport>(controller);
+    // A repeated Initialize must not leave parameters pointing at the
+    // delegate that is about to go.
+    for (int32_t i = 0; i < mParameterManager.NumParameters(); ++i)
+      mParameterManager.GetParameter(i)->SetAutomationDelegate(newAutomation.get());
+    mController = std::move(newController);
+    mAutomationDelegate = std::move(newAutomation);
+    mTransport = std::move(newTransport);
+    mParameterManager.Initialize(mAutomationDelegate.get());
+    mPacketDispatcher.Initialize(mController.get(), this);
+    const AAX_Result result = EffectInit();
+    if (result != AAX_SUCCESS) return result;
+    return AAX_SUCCESS;
+  }
+  catch (...) // nothing may leave the module (out of memory for the wrappers)
+  {
+    return AAX_ERROR_UNKNOWN_EXCEPTION;
+  }
 }
 
 AAX_Result AAX_CEffectParameters::Uninitialize()
@@ -329,7 +336,14 @@ AAX_Result AAX_CEffectParameters::UpdateParameterNormalizedRelative(AAX_CParamID
 
 AAX_Result AAX_CEffectParameters::GenerateCoefficients()
 {
-  return mPacketDispatcher.Dispatch();
+  try
+  {
+    return mPacketDispatcher.Dispatch();
+  }
+  catch (...) // nothing may leave the module
+  {
+    return AAX_ERROR_UNKNOWN_EXCEPTION;
+  }
 }
 
 AAX_Result AAX_CEffectParameters::ResetFieldData(AAX_CFieldIndex, void* data, uint32_t dataSize) const

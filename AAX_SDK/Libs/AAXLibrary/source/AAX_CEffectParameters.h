@@ -20,6 +20,13 @@
 
 class AAX_CEffectParameters : public AAX_IEffectParameters, public CACFUnknown
 {
+protected:
+  // Runs at the end of Initialize, once the wrappers exist; a non-zero
+  // result is answered to the host. Declared first so that it takes the
+  // first slot after the interface's (52): the overrides of the second base
+  // (destructor, InternalQueryInterface) add slots of their own after it.
+  virtual AAX_Result EffectInit();
+
 public:
   AAX_CEffectParameters();
   ~AAX_CEffectParameters() override;
@@ -105,10 +112,6 @@ private:
   std::unique_ptr<AAX_VTransport> mTransport;
 
 protected:
-  // Runs at the end of Initialize, once the wrappers exist; a non-zero
-  // result is answered to the host.
-  virtual AAX_Result EffectInit();
-
   AAX_CParameterManager mParameterManager;
   AAX_CPacketDispatcher mPacketDispatcher;
   // Plug-in side changes, for the host's dirty-state display.

@@ -19,7 +19,16 @@ bool AAX_CParameterManager::AddParameter(AAX_IParameter* parameter)
   if (mByIdentifier.count(identifier)) return false;
   parameter->SetAutomationDelegate(mAutomationDelegate);
   mParameters.push_back(parameter);
-  mByIdentifier.emplace(identifier, parameter);
+  try
+  {
+    mByIdentifier.emplace(identifier, parameter);
+  }
+  catch (...)
+  {
+    // Out of memory: the parameter stays with the caller, as when refused.
+    mParameters.pop_back();
+    throw;
+  }
   return true;
 }
 
