@@ -23,6 +23,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -209,9 +210,10 @@ public:
   virtual const char* GetPlatformAPIStr() = 0;
   virtual bool RevealPathInExplorerOrFinder(const char* path, bool select = false) = 0;
 
-  // 82-83: the module instance handle (kept by the platform layer).
-  virtual void SetWinModuleHandle(void* instance) { (void)instance; }
-  virtual void* GetWinModuleHandle() { return nullptr; }
+  // 82-83: the module instance handle whose embedded resources are searched
+  // (the platform layer sets it when the context is created).
+  virtual void SetWinModuleHandle(void* instance) { mModuleHandle = instance; }
+  virtual void* GetWinModuleHandle() { return mModuleHandle; }
 
   // 84: constant answer by default.
   virtual void* GetPlatformContext() { return nullptr; }
@@ -255,13 +257,21 @@ public:
   // 100: hook with nothing to do by default.
   virtual void OnResizeDone() {}
 
-  // 101-102: pictures. Without a resource loader they give the empty handle.
+  // 101-102: pictures. The film strip named fileNameOrResID (a file name
+  // such as "Knob.png", or a path) in the version made for targetScale (0:
+  // ceil of the screen scale), or the nearest version found (scales 1 to 3,
+  // "Knob@2x.png" for 2), loaded once per context and scale into the picture
+  // cache. The empty handle when nothing is found, the type is neither PNG
+  // nor JPG, or the backend cannot decode it.
   virtual IBitmapRef LoadBitmapResource(const char* name, const void* data, int dataSize, int nStates = 1,
                                         bool framesAreHorizontal = false, int targetScale = 0);
   virtual IBitmapRef LoadBitmapResource(const char* fileNameOrResID, int nStates = 1,
                                         bool framesAreHorizontal = false, int targetScale = 0);
 
-  // 103-105: SVG pictures and resource lookup; nothing found by default.
+  // 103-105: SVG pictures, parsed once per process and name; resource
+  // lookup: an embedded resource of the module (kWinBinary, result = its
+  // stored name) first, then an existing file (kAbsolutePath, result = the
+  // path), else kNotFound.
   virtual ISVG LoadSVG(const char* name, const void* data, int dataSize, const char* units = "px",
                        float dpi = 72.f);
   virtual ISVG LoadSVG(const char* fileNameOrResID, const char* units = "px", float dpi = 72.f);
@@ -458,9 +468,28 @@ public:
   bool OnUIThread() const { return std::this_thread::get_id() == mUIThread; }
   void AssertUIThread() const;
 
+  // Bytes of a located resource: an embedded one in place (data points into
+  // the module), a file read into storage. False when nothing could be read.
+  bool LoadResourceBytes(const char* located, EResourceLocation location, const char* type,
+                         std::vector<uint8_t>& storage, const void*& data, size_t& size);
+  // The order in which picture scales are searched for a target scale:
+  // 1, 3, 2 for 1; 2, 3, 1 for 2; 3, 2, 1 for 3.
+  static std::vector<int> ScaleSearchOrder(int targetScale);
+  // "%s@%dx%s" of the name's base, scale and extension (with its dot); the
+  // plain name for scale 1 or below.
+  static std::string ScaledResourceName(const char* fileName, int scale);
+  // Number of pictures in this context's cache.
+  int NCachedBitmaps() const;
+  // A font loaded by id in any context of this process (the process-wide
+  // font cache), or nothing.
+  static bool FontIsCached(const char* fontID);
+
 protected:
   // Every control gets OnScaleChanged, then MarkDirty(false).
   void RescaleAllControls();
+  // Frees every cached picture; a backend whose pictures need its drawing
+  // context calls this from its destructor while that context still exists.
+  void ClearBitmapCache();
 
   IGEditorDelegate* mDelegate;
   int mWidth;
@@ -522,6 +551,7 @@ private:
   bool mMultiTouchEnabled = false;
   bool mMergeAllRegions = false;
   IRect mClipRect;
+  IRectList mDrawRegions; // DrawRegions' working copy, kept for its capacity
 
   IMenu mPromptMenu;
   IControl* mInPopupMenu = nullptr;
@@ -535,6 +565,28 @@ private:
   std::vector<int> mFontSizeClasses;
   std::vector<IMatrix> mTransformStates;
   IMatrix mTransform;
+
+  // Pictures loaded by this context, keyed by the hash of their cache name
+  // (name and "-%.1fx" of the scale), then matched on name and scale. Loading
+  // runs on the user-interface thread; the lock keeps the cache whole should
+  // another thread look in.
+  struct CachedBitmap
+  {
+    std::unique_ptr<APIBitmap> bitmap;
+    std::string name;
+    int scale;
+  };
+  APIBitmap* FindCachedBitmap(const std::string& name, int scale) const;
+  APIBitmap* CacheBitmap(APIBitmap* bitmap, const std::string& name, int scale);
+  mutable std::mutex mBitmapCacheLock;
+  std::unordered_multimap<size_t, CachedBitmap> mBitmapCache;
+  void* mModuleHandle = nullptr;
+
+  // The process-wide font cache counts the contexts using it.
+  static void RegisterFontCacheUser();
+  static void ReleaseFontCacheUser();
+  // Hands the font to the platform's cache hook, then keeps it by id.
+  void StoreFont(const char* fontID, PlatformFontPtr font);
 };
 
 } // namespace igraphics

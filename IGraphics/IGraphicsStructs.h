@@ -451,9 +451,9 @@ struct IBitmapRef
   int W() const { return mW; }
   int H() const { return mH; }
   int N() const { return mN; }
-  // Frame size in whole logical units.
-  int FW() const { return mFramesAreHorizontal ? mW / mN : mW; }
-  int FH() const { return mFramesAreHorizontal ? mH : mH / mN; }
+  // Frame size in whole logical units (a frame count below 1 counts as 1).
+  int FW() const { return mFramesAreHorizontal ? mW / std::max(mN, 1) : mW; }
+  int FH() const { return mFramesAreHorizontal ? mH : mH / std::max(mN, 1); }
   bool GetFramesAreHorizontal() const { return mFramesAreHorizontal; }
   const char* GetResourceName() const { return mResourceName.c_str(); }
 };

@@ -1,3 +1,5 @@
+#include "GraphicsFixture.h"
+#include "IGraphicsImageDecode.h"
 #include "IGraphicsResources.h"
 
 #include <gtest/gtest.h>
@@ -162,4 +164,74 @@ TEST(EmbeddedResources, EightBytesAreEnough)
   ASSERT_TRUE(found);
   ASSERT_EQ(found.size, 8u);
   EXPECT_EQ(0, std::memcmp(found.data, "abcdefgh", 8));
+}
+
+namespace
+{
+// The module whose resources a context searches: the built module where the
+// system keeps resources inside modules, else this binary's linked table.
+void* PictureModule()
+{
+  void* module = kestrine_test::KestrineModule();
+  return module ? module : kestrine_test::OwnModule();
+}
+} // namespace
+
+TEST(EmbeddedResources, ThePicturesLoadAndDecodeByTheirPlainNames)
+{
+  for (const Listed& entry : ReadList(KESTRINE_RESOURCE_LIST))
+  {
+    if (entry.type != "PNG") continue;
+    SCOPED_TRACE(entry.file);
+    iplug_test::GraphicsPlugin plugin;
+    iplug_test::TestGraphics g(plugin);
+    g.SetWinModuleHandle(PictureModule());
+    // The layout asks for "Knob.png"; only the @2x version is embedded.
+    const std::string plain = entry.file.substr(0, entry.file.find('@')) + ".png";
+    IBitmapRef ref = g.LoadBitmapResource(plain.c_str(), 1, false, 1);
+    ASSERT_TRUE(ref.IsValid());
+    std::vector<std::string> tried = {
+        plain, iplug::igraphics::IGraphics::ScaledResourceName(plain.c_str(), 3), entry.file};
+    EXPECT_EQ(g.mLocated, tried);
+    EXPECT_EQ(ref.GetAPIBitmap()->GetScale(), 2.f);
+
+    // The whole picture decodes, to the size its header announced.
+    const std::vector<unsigned char> bytes = ReadFile(entry.path);
+    DecodedImage image;
+    ASSERT_TRUE(DecodeImage(bytes.data(), bytes.size(), image));
+    EXPECT_EQ(ref.GetAPIBitmap()->GetWidth(), image.width);
+    EXPECT_EQ(ref.GetAPIBitmap()->GetHeight(), image.height);
+    EXPECT_EQ(ref.W(), image.width / 2);
+    EXPECT_EQ(image.rgba.size(), size_t(image.width) * size_t(image.height) * 4);
+  }
+}
+
+TEST(EmbeddedResources, LocateFindsEmbeddedBeforeFiles)
+{
+  iplug_test::GraphicsPlugin plugin;
+  iplug_test::TestGraphics g(plugin);
+  g.SetWinModuleHandle(PictureModule());
+  struct Case
+  {
+    const char* name;
+    const char* type;
+    EResourceLocation location;
+    std::string result;
+  };
+  const Case cases[] = {
+      {"Poppins-Medium.ttf", "ttf", kWinBinary, "\"POPPINS-MEDIUM.TTF\""},
+      {"knob@2x.PNG", "png", kWinBinary, "\"KNOB@2X.PNG\""},
+      {"Knob.png", "png", kNotFound, ""},
+      {"Knob@2x.png", "ttf", kNotFound, ""},
+      {KESTRINE_RESOURCE_LIST, "txt", kAbsolutePath, KESTRINE_RESOURCE_LIST},
+  };
+  for (const Case& c : cases)
+  {
+    std::string result = "stale";
+    EXPECT_EQ(g.LocateResource(c.name, c.type, result), c.location) << c.name;
+    EXPECT_EQ(result, c.result) << c.name;
+  }
+  std::string result;
+  g.SetWinModuleHandle(kestrine_test::OwnModule());
+  EXPECT_EQ(g.LocateResource("Tiny.png", "png", result), kNotFound) << "7 bytes are too few";
 }

@@ -1,7 +1,94 @@
 #include "TestGraphics.h"
 
+#include "IGraphicsImageDecode.h"
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
 namespace iplug_test
 {
+
+namespace
+{
+uint32_t Crc32(const uint8_t* p, size_t n)
+{
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = 0; i < n; ++i)
+  {
+    crc ^= p[i];
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+void PutBE32(std::vector<uint8_t>& out, uint32_t v)
+{
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
+}
+} // namespace
+
+std::vector<uint8_t> PngHeader(uint32_t width, uint32_t height)
+{
+  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  PutBE32(png, 13);
+  size_t chunk = png.size();
+  for (char c : {'I', 'H', 'D', 'R'}) png.push_back(static_cast<uint8_t>(c));
+  PutBE32(png, width);
+  PutBE32(png, height);
+  for (uint8_t b : {8, 6, 0, 0, 0}) png.push_back(b); // 8-bit RGBA, no interlace
+  PutBE32(png, Crc32(png.data() + chunk, png.size() - chunk));
+  return png;
+}
+
+TempFolder::TempFolder()
+{
+  static std::atomic<int> counter{0};
+  std::filesystem::path path =
+      std::filesystem::temp_directory_path() /
+      ("kestrine-gfx-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
+       std::to_string(counter++));
+  std::filesystem::create_directories(path);
+  mPath = path.generic_string();
+}
+
+TempFolder::~TempFolder()
+{
+  std::error_code ec;
+  std::filesystem::remove_all(mPath, ec);
+}
+
+std::string TempFolder::Write(const std::string& name, const std::vector<uint8_t>& bytes) const
+{
+  std::string path = Path(name);
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return path;
+}
+
+APIBitmap* RecordingBackend::LoadAPIBitmap(const char* name, const void* data, int dataSize, int scale)
+{
+  Record("LoadAPIBitmap", {static_cast<float>(scale)}, IColour(), 1.f, name ? name : "");
+  int w = 0, h = 0;
+  if (!ReadImageSize(data, static_cast<size_t>(std::max(dataSize, 0)), w, h)) return nullptr;
+  return new APIBitmap(++mNextImage, w, h, static_cast<float>(scale));
+}
+
+APIBitmap* RecordingBackend::LoadAPIBitmap(const char* fileNameOrResID, int scale, EResourceLocation location,
+                                           const char* ext)
+{
+  Record("LoadAPIBitmap", {static_cast<float>(scale)}, IColour(), 1.f,
+         fileNameOrResID ? fileNameOrResID : "");
+  std::vector<uint8_t> storage;
+  const void* data = nullptr;
+  size_t size = 0;
+  int w = 0, h = 0;
+  if (!LoadResourceBytes(fileNameOrResID, location, ext, storage, data, size) ||
+      !ReadImageSize(data, size, w, h))
+    return nullptr;
+  return new APIBitmap(++mNextImage, w, h, static_cast<float>(scale));
+}
 
 std::vector<DrawCall> RecordingBackend::Calls(const std::string& op) const
 {

@@ -12,6 +12,25 @@
 namespace iplug_test
 {
 
+// The bytes of a PNG signature and header chunk of the given pixel size:
+// enough for the picture's size to be read, nothing to decode.
+std::vector<uint8_t> PngHeader(uint32_t width, uint32_t height);
+// A folder of its own under the system's temporary folder, removed with the
+// object; Write puts a file in it and returns its path.
+class TempFolder
+{
+public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
+  std::string Path(const std::string& name) const { return mPath + "/" + name; }
+
+private:
+  std::string mPath;
+};
+
 using namespace iplug;
 using namespace iplug::igraphics;
 
@@ -77,8 +96,20 @@ public:
   float DoMeasureText(const ITextStyle& style, const char* str, IRect& bounds) const override;
   void DoDrawText(const ITextStyle& style, const char* str, const IRect& bounds,
                   const IBlendMode* blend) override;
-  APIBitmap* LoadAPIBitmap(const char*, const void*, int, int) override { return nullptr; }
-  APIBitmap* LoadAPIBitmap(const char*, int, EResourceLocation, const char*) override { return nullptr; }
+  // Pictures get the pixel size their header gives (no pixels are decoded);
+  // each load is recorded as "LoadAPIBitmap" with the scale and the name.
+  APIBitmap* LoadAPIBitmap(const char* name, const void* data, int dataSize, int scale) override;
+  APIBitmap* LoadAPIBitmap(const char* fileNameOrResID, int scale, EResourceLocation location,
+                           const char* ext) override;
+  // Every name asked for, in order.
+  EResourceLocation LocateResource(const char* fileNameOrResID, const char* type,
+                                   std::string& result) override
+  {
+    mLocated.push_back(fileNameOrResID ? fileNameOrResID : "");
+    return IGraphics::LocateResource(fileNameOrResID, type, result);
+  }
+  std::vector<std::string> mLocated;
+  int mNextImage = 0;
   APIBitmap* CreateAPIBitmap(int, int, float, double, bool) override { return nullptr; }
   bool LoadAPIFont(const char*, const PlatformFontPtr&) override { return true; }
   void DrawResize() override { Record("DrawResize", {}); }

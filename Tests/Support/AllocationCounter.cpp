@@ -26,6 +26,7 @@
 namespace
 {
 thread_local uint64_t tAllocations = 0;
+thread_local uint64_t tNewAllocations = 0;
 thread_local int64_t tAllowedNew = -1; // -1: no limit
 
 void CheckOutOfMemory()
@@ -41,6 +42,11 @@ namespace kestrine_test
 uint64_t ThreadAllocationCount()
 {
   return tAllocations;
+}
+
+uint64_t ThreadNewCount()
+{
+  return tNewAllocations;
 }
 
 ScopedOutOfMemory::ScopedOutOfMemory(uint64_t allowed)
@@ -98,6 +104,7 @@ namespace
 void* CountedNew(size_t size)
 {
   CheckOutOfMemory();
+  ++tNewAllocations;
 #if !defined(KESTRINE_COUNT_MALLOC)
   ++tAllocations; // malloc below counts itself otherwise
 #endif
@@ -110,6 +117,7 @@ void* CountedAlignedNew(size_t size, std::align_val_t align)
 {
   CheckOutOfMemory();
   ++tAllocations;
+  ++tNewAllocations;
   size_t a = static_cast<size_t>(align);
   if (a < sizeof(void*)) a = sizeof(void*);
 #if defined(_WIN32)

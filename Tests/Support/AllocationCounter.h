@@ -19,20 +19,27 @@ namespace kestrine_test
 
 // Allocations (new, new[], malloc, calloc, realloc) made so far by this thread.
 uint64_t ThreadAllocationCount();
+// Operator new calls alone made so far by this thread: what C++ code
+// allocates, without the C libraries it calls into (an OpenGL driver
+// mallocs for its own bookkeeping on every draw).
+uint64_t ThreadNewCount();
 // True when malloc and friends are counted too, not just operator new.
 bool MallocCounted();
 
 class AllocationCounter
 {
 public:
-  AllocationCounter() : mStart(ThreadAllocationCount()) {}
+  AllocationCounter() : mStart(ThreadAllocationCount()), mNewStart(ThreadNewCount()) {}
   AllocationCounter(const AllocationCounter&) = delete;
   AllocationCounter& operator=(const AllocationCounter&) = delete;
   // Allocations by this thread since the counter was made.
   uint64_t Count() const { return ThreadAllocationCount() - mStart; }
+  // Operator new calls by this thread since the counter was made.
+  uint64_t NewCount() const { return ThreadNewCount() - mNewStart; }
 
 private:
   uint64_t mStart;
+  uint64_t mNewStart;
 };
 
 // While it lives, operator new on this thread (every form that may throw)
