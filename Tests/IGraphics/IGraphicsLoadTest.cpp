@@ -256,3 +256,55 @@ TEST(ImageDecode, RefusesWhatItCannotSafelyDecode)
 
 } // namespace
 } // namespace iplug_test
+
+namespace iplug_test
+{
+namespace
+{
+
+// A platform that loads only "Good.ttf"; a backend that refuses "refused".
+struct FontGraphics : TestGraphics
+{
+  using TestGraphics::TestGraphics;
+  std::vector<std::string> platformCached;
+  PlatformFontPtr LoadPlatformFont(const char*, const char* fileName) override
+  {
+    return std::string(fileName) == "Good.ttf" ? std::make_unique<PlatformFont>() : nullptr;
+  }
+  bool LoadAPIFont(const char* fontID, const PlatformFontPtr&) override
+  {
+    return std::string(fontID) != "refused";
+  }
+  void CachePlatformFont(const char* fontID, const PlatformFontPtr&) override
+  {
+    platformCached.push_back(fontID);
+  }
+};
+
+TEST(IGraphicsFonts, ProcessWideCacheLivesWithTheContexts)
+{
+  struct Case
+  {
+    const char* id;
+    const char* file;
+    bool loaded;
+  };
+  const Case cases[] = {
+      {"font-a", "Good.ttf", true}, {"font-b", "Missing.ttf", false}, {"refused", "Good.ttf", false}};
+  GraphicsPlugin plugin;
+  auto first = std::make_unique<FontGraphics>(plugin);
+  auto second = std::make_unique<FontGraphics>(plugin);
+  for (const Case& c : cases)
+  {
+    EXPECT_EQ(first->LoadFontResource(c.id, c.file), c.loaded) << c.id;
+    EXPECT_EQ(IGraphics::FontIsCached(c.id), c.loaded) << c.id;
+  }
+  EXPECT_EQ(first->platformCached, std::vector<std::string>{"font-a"});
+  first.reset();
+  EXPECT_TRUE(IGraphics::FontIsCached("font-a")) << "another context still uses the cache";
+  second.reset();
+  EXPECT_FALSE(IGraphics::FontIsCached("font-a")) << "emptied with the last context";
+}
+
+} // namespace
+} // namespace iplug_test
