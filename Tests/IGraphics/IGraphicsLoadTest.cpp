@@ -230,8 +230,10 @@ TEST(ImageDecode, RefusesWhatItCannotSafelyDecode)
   truncated.resize(20);
   // A chunk declaring 2 GB in a few bytes, and an empty first data chunk.
   std::vector<uint8_t> lying = PngHeader(4, 4), emptyData = PngHeader(4, 4);
-  for (uint8_t b : {0x7F, 0xFF, 0xFF, 0xFF, 'I', 'D', 'A', 'T', 0x78, 0xDA, 0, 0}) lying.push_back(b);
-  for (uint8_t b : {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0, 0, 0, 0, 0, 0, 0, 0, 'I', 'E', 'N', 'D', 0, 0, 0, 0})
+  for (uint8_t b : std::vector<uint8_t>{0x7F, 0xFF, 0xFF, 0xFF, 'I', 'D', 'A', 'T', 0x78, 0xDA, 0, 0})
+    lying.push_back(b);
+  for (uint8_t b : std::vector<uint8_t>{0, 0, 0, 0, 'I', 'D', 'A', 'T', 0, 0, 0, 0,
+                                        0, 0, 0, 0, 'I', 'E', 'N', 'D', 0, 0, 0, 0})
     emptyData.push_back(b);
   const std::vector<uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I',
                                      'F',  0,    1,    1,    0, 0,  1,   0,   1};
