@@ -19,6 +19,11 @@
 
 #include <thread>
 
+// The Windows headers that OpenGL's pulls in rename DrawText.
+#ifdef DrawText
+#undef DrawText
+#endif
+
 namespace iplug_test
 {
 namespace
