@@ -1,15 +1,21 @@
 // Address-sanitizer settings for the tests that make OpenGL contexts. Mesa's
-// software driver keeps some allocations until the process ends, and its
-// JIT-compiled code has no frame pointers: full unwinding lets the leak
-// checker see through it to the driver and to the loader's thread-local
-// storage, which are not ours and are suppressed; leaks of our own code
-// still fail. Unused in builds without the sanitizer.
+// software driver keeps some allocations until the process ends (suppressed
+// by its module name). Tests that create and destroy contexts repeatedly
+// (KESTRINE_NO_LEAK_CHECK) also meet allocations made from the driver's
+// JIT-compiled code, which has no frame pointers and no module: they cannot
+// be told from ours without full unwinding, which makes those tests run for
+// many minutes, so their leak check is off (memory errors are still caught).
+// Unused in builds without the sanitizer.
 extern "C" const char* __asan_default_options();
 extern "C" const char* __lsan_default_suppressions();
 
 extern "C" const char* __asan_default_options()
 {
-  return "fast_unwind_on_malloc=0";
+#if defined(KESTRINE_NO_LEAK_CHECK)
+  return "detect_leaks=0";
+#else
+  return "";
+#endif
 }
 
 extern "C" const char* __lsan_default_suppressions()
