@@ -1,5 +1,6 @@
 #include "IGraphicsNanoVG.h"
 
+#include "IGraphicsImageDecode.h"
 #include "IGraphicsResources.h"
 #include "IPlugLogger.h"
 
@@ -7,6 +8,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <map>
 
 #include "nanovg.h"
@@ -26,6 +28,19 @@ namespace igraphics
 
 namespace
 {
+
+// The whole file into bytes; false when it cannot be opened or read, or is
+// larger than an int can count (the decoder takes int sizes).
+bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes)
+{
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return false;
+  const std::streamoff size = in.tellg();
+  if (size <= 0 || size > 0x7fffffff) return false;
+  bytes.resize(static_cast<size_t>(size));
+  in.seekg(0);
+  return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));
+}
 constexpr float kPi = 3.14159265358979323846f;
 
 // Causes traced once per backend (bits of mTraced).
@@ -524,10 +539,19 @@ APIBitmap* IGraphicsNanoVG::LoadAPIBitmap(const char* name, const void* data, in
     return nullptr;
   }
   if (!data || dataSize <= 0) return nullptr;
-  const int image = nvgCreateImageMem(mVG, 0, static_cast<const unsigned char*>(data), dataSize);
+  // Picture bytes are untrusted: the shared decoder refuses corrupt data and
+  // absurd sizes before anything large is allocated.
+  DecodedImage decoded;
+  std::string error;
+  if (!DecodeImage(data, static_cast<size_t>(dataSize), decoded, &error))
+  {
+    Trace(TRACELOC, "picture %s could not be decoded: %s", name ? name : "", error.c_str());
+    return nullptr;
+  }
+  const int image = nvgCreateImageRGBA(mVG, decoded.width, decoded.height, 0, decoded.rgba.data());
   if (!image)
   {
-    Trace(TRACELOC, "picture %s could not be decoded", name ? name : "");
+    Trace(TRACELOC, "picture %s could not be made into an image", name ? name : "");
     return nullptr;
   }
   return new Bitmap(this, mVG, image, static_cast<float>(scale));
@@ -551,13 +575,13 @@ APIBitmap* IGraphicsNanoVG::LoadAPIBitmap(const char* fileNameOrResID, int scale
     return LoadAPIBitmap(fileNameOrResID, res.data, static_cast<int>(res.size), scale);
   }
   if (location != kAbsolutePath) return nullptr;
-  const int image = nvgCreateImage(mVG, fileNameOrResID, 0);
-  if (!image)
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(fileNameOrResID, bytes))
   {
-    Trace(TRACELOC, "picture file %s could not be read or decoded", fileNameOrResID);
+    Trace(TRACELOC, "picture file %s could not be read", fileNameOrResID);
     return nullptr;
   }
-  return new Bitmap(this, mVG, image, static_cast<float>(scale));
+  return LoadAPIBitmap(fileNameOrResID, bytes.data(), static_cast<int>(bytes.size()), scale);
 }
 
 APIBitmap* IGraphicsNanoVG::CreateAPIBitmap(int width, int height, float scale, double drawScale, bool)
