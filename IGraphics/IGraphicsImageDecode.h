@@ -1,5 +1,6 @@
-// Decoding of picture bytes (PNG, JPG) into RGBA pixels for the drawing
-// backends. The bytes come from the module's resources or from files on disk
+// Decoding of PNG picture bytes into RGBA pixels for the drawing backends
+// (JPG data is refused: the decoder available for it is not safe on
+// untrusted input). The bytes come from the module's resources or from files on disk
 // and are treated as untrusted: corrupt data and absurd dimensions are
 // refused with a trace line before any large allocation.
 //

@@ -228,6 +228,15 @@ TEST(ImageDecode, RefusesWhatItCannotSafelyDecode)
   };
   std::vector<uint8_t> truncated = PngHeader(4, 4);
   truncated.resize(20);
+  // A chunk declaring 2 GB in a few bytes, and an empty first data chunk.
+  std::vector<uint8_t> lying = PngHeader(4, 4), emptyData = PngHeader(4, 4);
+  for (uint8_t b : std::vector<uint8_t>{0x7F, 0xFF, 0xFF, 0xFF, 'I', 'D', 'A', 'T', 0x78, 0xDA, 0, 0})
+    lying.push_back(b);
+  for (uint8_t b : std::vector<uint8_t>{0, 0, 0, 0, 'I', 'D', 'A', 'T', 0, 0, 0, 0,
+                                        0, 0, 0, 0, 'I', 'E', 'N', 'D', 0, 0, 0, 0})
+    emptyData.push_back(b);
+  const std::vector<uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I',
+                                     'F',  0,    1,    1,    0, 0,  1,   0,   1};
   const Case cases[] = {
       {{}, "nothing"},
       {{0x89, 'P', 'N', 'G'}, "too short"},
@@ -238,6 +247,9 @@ TEST(ImageDecode, RefusesWhatItCannotSafelyDecode)
       {truncated, "truncated header"},
       {PngHeader(4, 4), "no pixel data"},
       {std::vector<uint8_t>(100, 0xFF), "no picture"},
+      {lying, "chunk longer than the data"},
+      {emptyData, "empty image data chunk"},
+      {jpeg, "JPG is not decoded"},
   };
   for (const Case& c : cases)
   {
@@ -252,6 +264,58 @@ TEST(ImageDecode, RefusesWhatItCannotSafelyDecode)
   EXPECT_TRUE(ReadImageSize(big.data(), big.size(), w, h)) << "the largest accepted size";
   EXPECT_EQ(w, 16384);
   EXPECT_EQ(h, 2048);
+}
+
+} // namespace
+} // namespace iplug_test
+
+namespace iplug_test
+{
+namespace
+{
+
+// A platform that loads only "Good.ttf"; a backend that refuses "refused".
+struct FontGraphics : TestGraphics
+{
+  using TestGraphics::TestGraphics;
+  std::vector<std::string> platformCached;
+  PlatformFontPtr LoadPlatformFont(const char*, const char* fileName) override
+  {
+    return std::string(fileName) == "Good.ttf" ? std::make_unique<PlatformFont>() : nullptr;
+  }
+  bool LoadAPIFont(const char* fontID, const PlatformFontPtr&) override
+  {
+    return std::string(fontID) != "refused";
+  }
+  void CachePlatformFont(const char* fontID, const PlatformFontPtr&) override
+  {
+    platformCached.push_back(fontID);
+  }
+};
+
+TEST(IGraphicsFonts, ProcessWideCacheLivesWithTheContexts)
+{
+  struct Case
+  {
+    const char* id;
+    const char* file;
+    bool loaded;
+  };
+  const Case cases[] = {
+      {"font-a", "Good.ttf", true}, {"font-b", "Missing.ttf", false}, {"refused", "Good.ttf", false}};
+  GraphicsPlugin plugin;
+  auto first = std::make_unique<FontGraphics>(plugin);
+  auto second = std::make_unique<FontGraphics>(plugin);
+  for (const Case& c : cases)
+  {
+    EXPECT_EQ(first->LoadFontResource(c.id, c.file), c.loaded) << c.id;
+    EXPECT_EQ(IGraphics::FontIsCached(c.id), c.loaded) << c.id;
+  }
+  EXPECT_EQ(first->platformCached, std::vector<std::string>{"font-a"});
+  first.reset();
+  EXPECT_TRUE(IGraphics::FontIsCached("font-a")) << "another context still uses the cache";
+  second.reset();
+  EXPECT_FALSE(IGraphics::FontIsCached("font-a")) << "emptied with the last context";
 }
 
 } // namespace
