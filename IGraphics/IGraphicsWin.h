@@ -16,6 +16,8 @@
 #include <atomic>
 #include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace iplug
 {
@@ -106,6 +108,13 @@ public:
   // The DPI query (GetDpiForWindow when user32 has it); a test replaces it.
   using DpiQuery = UINT(WINAPI*)(HWND);
   static void SetDpiQuery(DpiQuery query);
+
+  // The native popup menu for a menu (submenus nested); items[id - 1] is the
+  // (sub)menu and index a command id stands for. The caller destroys it.
+  static HMENU BuildNativeMenu(IMenu& menu, std::vector<std::pair<IMenu*, int>>& items);
+  // An item's text as shown: "%1d: %s", "%02d: %s" or "%03d: %s" of its
+  // 1-based number when the menu numbers its items, else with "&" doubled.
+  static std::string MenuItemText(const IMenu& menu, int idx);
 
   int GetEditState() const { return mEditState; }
   HWND GetEditWindow() const { return mEditWnd; }

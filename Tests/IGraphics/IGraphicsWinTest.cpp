@@ -289,6 +289,50 @@ TEST_F(WinWindowTest, CursorShapesReturnThePreviousShape)
   g.CloseWindow();
 }
 
+TEST_F(WinWindowTest, MenuItemTextsAreNumberedOrShowAmpersands)
+{
+  const struct
+  {
+    int prefix;
+    int idx;
+    const char* expected;
+  } cases[] = {{0, 0, "Rock && Roll"}, {1, 0, "1: Rock & Roll"}, {2, 1, "02: Soft"}, {3, 1, "002: Soft"}};
+  for (const auto& c : cases)
+  {
+    IMenu menu;
+    menu.AddItem("Rock & Roll");
+    menu.AddItem("Soft");
+    menu.SetPrefix(c.prefix);
+    EXPECT_EQ(IGraphicsWin::MenuItemText(menu, c.idx), c.expected) << c.prefix;
+  }
+}
+
+TEST_F(WinWindowTest, NativeMenuCarriesSubmenusColumnsAndFlags)
+{
+  IMenu menu;
+  menu.SetColumnLength(2);
+  menu.AddItem("A", IMenu::kChecked);
+  menu.AddItem("B", IMenu::kDisabled);
+  IMenu* sub = new IMenu();
+  sub->AddItem("C");
+  menu.AddItem("Sub", IMenu::kNoFlags, sub);
+  std::vector<std::pair<IMenu*, int>> items;
+  HMENU native = IGraphicsWin::BuildNativeMenu(menu, items);
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[2].first, sub);
+  EXPECT_EQ(items[2].second, 0);
+  EXPECT_EQ(GetMenuItemCount(native), 3);
+  EXPECT_TRUE(GetMenuState(native, 0, MF_BYPOSITION) & MF_CHECKED);
+  EXPECT_TRUE(GetMenuState(native, 1, MF_BYPOSITION) & MF_GRAYED);
+  EXPECT_TRUE(GetMenuState(native, 2, MF_BYPOSITION) & MF_MENUBARBREAK) << "third item starts column two";
+  HMENU nested = GetSubMenu(native, 2);
+  ASSERT_NE(nested, nullptr);
+  wchar_t text[16] = {};
+  GetMenuStringW(nested, 0, text, 16, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"C");
+  DestroyMenu(native);
+}
+
 int CountThreads()
 {
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
