@@ -420,6 +420,8 @@ public:
   void OpenPopupMenu(IControl* control, IMenu& menu, const IRect& bounds, int valIdx, bool isContext);
   void ApplyMenuResult(IMenu* result);
   void ApplyTextEntryResult(const char* text);
+  // The platform's text entry closed without a value: nothing is applied.
+  void CancelTextEntry() { mInTextEntry = nullptr; }
   IControl* GetControlInTextEntry() const { return mInTextEntry; }
   IControl* GetControlInPopupMenu() const { return mInPopupMenu; }
   IMenu& GetPromptMenu() { return mPromptMenu; }

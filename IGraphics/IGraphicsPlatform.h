@@ -1,6 +1,6 @@
 // The graphics context of this platform: the platform layer over the drawing
 // backend. The build chooses the file that defines it (IGraphicsLinux on
-// Linux).
+// Linux, IGraphicsWin on Windows).
 #pragma once
 
 #include "IGraphics.h"

@@ -1,0 +1,170 @@
+// The editor window on Windows: a child window of the host's window with a
+// WGL context for the vector backend, driven by a display clock (a thread
+// that waits for the monitor's vertical blank, or a 15 ms-ish timer), with
+// window messages turned into the context's events, a native edit control
+// for typed values, cursors, clipboard, fonts and the common dialogs.
+//
+// Threads: everything runs on the user-interface thread that opened the
+// window, except the vertical-blank thread, which only waits and posts
+// message 1025 to the window; it never touches the context.
+#pragma once
+
+#include "IGraphicsNanoVG.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace iplug
+{
+namespace igraphics
+{
+
+class IGraphicsWin : public IGraphicsNanoVG
+{
+public:
+  // Edit states of the value entry.
+  enum EEditState
+  {
+    kEditNone = 0,
+    kEditFocused = 1,
+    kEditDrawn = 2,
+    kEditCancel = 3,
+    kEditCommit = 4
+  };
+  static constexpr UINT kDisplayTimerID = 2;
+  static constexpr UINT kVBlankMessage = WM_USER + 1; // 1025
+  static constexpr int kEditControlID = 99;
+
+  IGraphicsWin(IGEditorDelegate& dlg, int w, int h, int fps = 60, float scale = 1.f);
+  ~IGraphicsWin() override;
+
+  // Mouse.
+  void GetMouseLocation(float& x, float& y) const override;
+  void HideMouseCursor(bool hide = true, bool lock = true) override;
+  void MoveMouseCursor(float x, float y) override;
+  ECursor SetMouseCursor(ECursor cursor = kCursorArrow) override;
+  void EndPlatformTextEntry() override;
+
+  // Window. parent is the host's HWND.
+  void* OpenWindow(void* parent) override;
+  void CloseWindow() override;
+  void* GetWindow() override { return mWnd; }
+  bool WindowIsOpen() override { return mWnd != nullptr; }
+
+  // Clipboard: UTF-8 here, UTF-16 on the system clipboard.
+  bool GetTextFromClipboard(std::string& str) override;
+  bool SetTextInClipboard(const char* str) override;
+
+  int ShowMessageBox(const char* str, const char* caption, int type) override;
+  void PromptForFile(std::string& fileName, std::string& path, bool save, const char* ext) override;
+  bool PromptForDirectory(std::string& dir) override;
+  bool PromptForColour(IColour& colour, const char* prompt) override;
+  bool OpenURL(const char* url, const char* msgWindowTitle = nullptr, const char* confirmMsg = nullptr,
+               const char* errMsgOnFailure = nullptr) override;
+  const char* GetPlatformAPIStr() override { return "win32"; }
+  bool RevealPathInExplorerOrFinder(const char* path, bool select = false) override;
+
+  PlatformFontPtr LoadPlatformFont(const char* fontID, const char* fontName, EFontStyle style) override;
+  PlatformFontPtr LoadPlatformFont(const char* fontID, const char* fileNameOrResID) override;
+  PlatformFontPtr LoadPlatformFont(const char* fontID, const void* data, int dataSize) override;
+  void CachePlatformFont(const char* fontID, const PlatformFontPtr& font) override;
+
+  // Makes this window's context current, remembering the one that was;
+  // DeactivateGLContext restores it.
+  void ActivateGLContext() override;
+  void DeactivateGLContext() override;
+
+  void CreatePlatformTextEntry(int valIdx, const ITextStyle& style, const IRect& bounds, int length,
+                               const char* str) override;
+  IMenu* CreatePlatformPopupMenu(IMenu& menu, const IRect& bounds, bool& isAsync) override;
+
+  void PlatformResize(bool parentHasResized) override;
+
+  // Stores the screen scale and fits host view, window, controls and surface.
+  void ApplyScreenScale(float scale);
+
+  // One display-clock tick: n is the blank counter the message carried (0
+  // from the timer). Public so that a test can run it directly.
+  void OnDisplayTick(unsigned n);
+
+  // Clock mode: chosen at construction (vertical blank from Windows 6.2 on),
+  // changeable before the window opens.
+  bool VerticalBlankMode() const { return mVBlankMode; }
+  void SetVerticalBlankMode(bool on) { mVBlankMode = on; }
+  // Timer period for a frame rate: floor(1000 / fps), 15 when below 20.
+  static UINT TimerPeriodMs(int fps);
+  // What the vertical-blank thread found: the three functions, and how many
+  // waits succeeded (0 when every wait failed and it slept instead).
+  bool VBlankFunctionsFound() const { return mVBlankFunctions.load(); }
+  unsigned VBlankWaitsSucceeded() const { return mVBlankWaits.load(); }
+  unsigned VBlankCount() const { return mVBlankCount.load(); }
+  bool VBlankThreadRunning() const { return mVBlankThread != nullptr; }
+
+  // The DPI query (GetDpiForWindow when user32 has it); a test replaces it.
+  using DpiQuery = UINT(WINAPI*)(HWND);
+  static void SetDpiQuery(DpiQuery query);
+
+  // The native popup menu for a menu (submenus nested); items[id - 1] is the
+  // (sub)menu and index a command id stands for. The caller destroys it.
+  static HMENU BuildNativeMenu(IMenu& menu, std::vector<std::pair<IMenu*, int>>& items);
+  // An item's text as shown: "%1d: %s", "%02d: %s" or "%03d: %s" of its
+  // 1-based number when the menu numbers its items, else with "&" doubled.
+  static std::string MenuItemText(const IMenu& menu, int idx);
+
+  int GetEditState() const { return mEditState; }
+  HWND GetEditWindow() const { return mEditWnd; }
+
+private:
+  static LRESULT CALLBACK WndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK EditProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static DWORD WINAPI VBlankThreadProc(LPVOID param);
+  LRESULT HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  float WindowScaleOf(HWND hWnd) const;
+  void StartDisplayClock();
+  void StopDisplayClock();
+  void DestroyEditWindow();
+  void Paint();
+  IMouseInfo MouseInfoOf(LPARAM lParam, WPARAM wParam);
+
+  HWND mWnd = nullptr;
+  HWND mParentWnd = nullptr;
+  HWND mMainWnd = nullptr; // top-level window, owner of dialogs
+  HDC mDC = nullptr;
+  HGLRC mGLRC = nullptr;
+  HDC mPrevDC = nullptr;
+  HGLRC mPrevGLRC = nullptr;
+  bool mOwnsClassRef = false;
+
+  // Value entry.
+  HWND mEditWnd = nullptr;
+  WNDPROC mEditProc = nullptr;
+  HFONT mEditFont = nullptr;
+  ITextStyle mEditStyle{17.f, kColourBlack, "Poppins-Medium", kAlignCentre, kVAlignMiddle};
+  IRect mEditRect;
+  int mEditParamIdx = -1;
+  int mEditState = kEditNone;
+
+  int mCursorShape = kCursorArrow;
+  bool mPenOrTouch = false;
+  POINT mHiddenCursorPoint{};
+  float mLastX = -1.f;
+  float mLastY = -1.f;
+
+  // Display clock.
+  bool mVBlankMode = false;
+  std::atomic<bool> mVBlankStop{false};
+  HANDLE mVBlankThread = nullptr;
+  std::atomic<unsigned> mVBlankCount{0};
+  std::atomic<bool> mVBlankFunctions{false};
+  std::atomic<unsigned> mVBlankWaits{0};
+  unsigned mVBlankSkipUntil = 0;
+  bool mTimerRunning = false;
+};
+
+} // namespace igraphics
+} // namespace iplug

@@ -1,0 +1,399 @@
+// The Windows editor window, opened for real (under Wine with Xvfb in the
+// cross build) as a child of a test host window: messages sent to it reach
+// the controls, the value entry filters and commits on the next tick, the
+// display clock, the monitor scale, clipboard and cursors, and repeated
+// opening and closing leaves nothing behind.
+#include "GraphicsFixture.h"
+#include "IGraphicsWin.h"
+
+#include <tlhelp32.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+namespace iplug_test
+{
+namespace
+{
+
+struct MouseCall
+{
+  std::string op;
+  float x, y, d;
+};
+
+class MouseControl : public IControl
+{
+public:
+  explicit MouseControl(const IRect& r) : IControl(r) {}
+  void Draw(IGraphics& g) override
+  {
+    ++mDraws;
+    g.FillRect(IColour(255, 40, 90, 200), mRect);
+  }
+  void OnMouseDown(float x, float y, const IMouseMods&) override { mCalls.push_back({"down", x, y, 0}); }
+  void OnMouseDrag(float x, float y, float dX, float, const IMouseMods&) override
+  {
+    mCalls.push_back({"drag", x, y, dX});
+  }
+  void OnMouseUp(float x, float y, const IMouseMods&) override { mCalls.push_back({"up", x, y, 0}); }
+  void OnMouseWheel(float x, float y, const IMouseMods&, float d) override
+  {
+    mCalls.push_back({"wheel", x, y, d});
+  }
+  std::vector<MouseCall> mCalls;
+  int mDraws = 0;
+};
+
+void Pump()
+{
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+  {
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+}
+
+LPARAM Point(int x, int y)
+{
+  return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y)));
+}
+
+UINT WINAPI Dpi144(HWND)
+{
+  return 144;
+}
+
+class WinWindowTest : public testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KestrineTestHost";
+    RegisterClassW(&wc);
+    mHost = CreateWindowW(L"KestrineTestHost", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 400,
+                          nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(mHost, nullptr);
+    Pump();
+  }
+  void TearDown() override
+  {
+    IGraphicsWin::SetDpiQuery(nullptr);
+    if (mHost) DestroyWindow(mHost);
+    Pump();
+  }
+  HWND mHost = nullptr;
+};
+
+TEST_F(WinWindowTest, MessagesReachTheControlInLogicalUnits)
+{
+  struct Case
+  {
+    float scale;
+  } const cases[] = {{1.f}, {1.5f}};
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.scale);
+    GraphicsPlugin p;
+    MouseControl* control = nullptr;
+    p.SetLayoutFunc(
+        [&](IGraphics* g)
+        { control = static_cast<MouseControl*>(g->AddControl(new MouseControl(IRect(100, 50, 300, 200)))); });
+    IGraphicsWin g(p, 580, 250, 60, c.scale);
+    g.SetVerticalBlankMode(false);
+    HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+    ASSERT_NE(w, nullptr);
+    ASSERT_NE(control, nullptr);
+    wchar_t title[16] = {};
+    GetWindowTextW(w, title, 16);
+    EXPECT_STREQ(title, L"IPlug");
+    wchar_t cls[32] = {};
+    GetClassNameW(w, cls, 32);
+    EXPECT_STREQ(cls, L"IPlugWndClass");
+    EXPECT_EQ(GetParent(w), mHost);
+    g.OnDisplayTick(0);
+    EXPECT_GE(control->mDraws, 1);
+    const float s = c.scale;
+    auto px = [s](float logical) { return static_cast<int>(logical * s); };
+    POINT wheelAt{px(200), px(120)};
+    ClientToScreen(w, &wheelAt);
+    SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, Point(px(150), px(100)));
+    SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, Point(px(150) + 30, px(100)));
+    SendMessageW(w, WM_LBUTTONUP, 0, Point(px(150) + 30, px(100)));
+    SendMessageW(w, WM_MOUSEWHEEL, MAKEWPARAM(0, 60), Point(wheelAt.x, wheelAt.y));
+    SendMessageW(w, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), Point(wheelAt.x, wheelAt.y));
+    SendMessageW(w, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), Point(wheelAt.x, wheelAt.y));
+    const MouseCall expected[] = {
+        {"down", 150.f, 100.f, 0.f},
+        {"drag", (px(150) + 30) / s, px(100) / s, 30.f / s},
+        {"up", (px(150) + 30) / s, px(100) / s, 0.f},
+        {"wheel", 200.f, 120.f, 0.f},
+        {"wheel", 200.f, 120.f, 1.f},
+        {"wheel", 200.f, 120.f, -2.f},
+    };
+    ASSERT_EQ(control->mCalls.size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i)
+    {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(control->mCalls[i].op, expected[i].op);
+      EXPECT_NEAR(control->mCalls[i].x, expected[i].x, 0.01f);
+      EXPECT_NEAR(control->mCalls[i].y, expected[i].y, 0.01f);
+      EXPECT_NEAR(control->mCalls[i].d, expected[i].d, 0.01f);
+    }
+    g.CloseWindow();
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_EQ(g.NControls(), 0);
+  }
+}
+
+TEST_F(WinWindowTest, TimerPeriodFollowsTheFrameRate)
+{
+  const struct
+  {
+    int fps;
+    UINT ms;
+  } cases[] = {{60, 15}, {100, 15}, {50, 20}, {30, 33}, {20, 50}};
+  for (const auto& c : cases) EXPECT_EQ(IGraphicsWin::TimerPeriodMs(c.fps), c.ms) << c.fps;
+}
+
+TEST_F(WinWindowTest, VerticalBlankThreadPostsTicksAndStopsOnClose)
+{
+  GraphicsPlugin p;
+  MouseControl* control = nullptr;
+  p.SetLayoutFunc(
+      [&](IGraphics* g)
+      { control = static_cast<MouseControl*>(g->AddControl(new MouseControl(IRect(0, 0, 50, 50)))); });
+  IGraphicsWin g(p, 580, 250, 60, 1.f);
+  g.SetVerticalBlankMode(true);
+  ASSERT_NE(g.OpenWindow(mHost), nullptr);
+  EXPECT_TRUE(g.VBlankThreadRunning());
+  for (int i = 0; i < 200 && (g.VBlankCount() < 5 || control->mDraws == 0); ++i)
+  {
+    Pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_GE(g.VBlankCount(), 5u);
+  EXPECT_GE(control->mDraws, 1) << "ticks posted as message 1025 draw the dirty control";
+  std::printf("vertical-blank functions found: %d, successful waits: %u of %u passes\n",
+              g.VBlankFunctionsFound() ? 1 : 0, g.VBlankWaitsSucceeded(), g.VBlankCount());
+  g.CloseWindow();
+  EXPECT_FALSE(g.VBlankThreadRunning());
+}
+
+TEST_F(WinWindowTest, MonitorScaleAppliesOnTheFirstTickWithoutCapture)
+{
+  IGraphicsWin::SetDpiQuery(Dpi144);
+  GraphicsPlugin p;
+  IGraphicsWin g(p, 580, 250, 60, 1.f);
+  g.SetVerticalBlankMode(false);
+  HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+  ASSERT_NE(w, nullptr);
+  EXPECT_FLOAT_EQ(g.GetScreenScale(), 1.f);
+  SetCapture(w);
+  g.OnDisplayTick(0);
+  EXPECT_FLOAT_EQ(g.GetScreenScale(), 1.f) << "not while the mouse is captured";
+  ReleaseCapture();
+  g.OnDisplayTick(0);
+  EXPECT_FLOAT_EQ(g.GetScreenScale(), 1.5f);
+  RECT r{};
+  GetClientRect(w, &r);
+  EXPECT_EQ(r.right, 870);
+  EXPECT_EQ(r.bottom, 375);
+  g.CloseWindow();
+}
+
+TEST_F(WinWindowTest, ValueEntryFiltersAndCommitsOnTheNextTick)
+{
+  struct Case
+  {
+    int param;
+    const wchar_t* typed;
+    std::vector<UINT> keys; // key-down messages after typing
+    bool clickAfterFocus;
+    const char* expectedText;
+    int stateAfter;
+  };
+  const Case cases[] = {
+      {0, L"a5.5", {VK_RETURN}, false, "5.5", IGraphicsWin::kEditCommit},
+      {1, L"1.x", {VK_RETURN}, false, "1", IGraphicsWin::kEditCommit},
+      {0, L"7", {VK_ESCAPE}, false, "7", IGraphicsWin::kEditCancel},
+      {0, L"-3", {}, true, "-3", IGraphicsWin::kEditCancel},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.expectedText);
+    GraphicsPlugin p;
+    p.SetLayoutFunc([](IGraphics* g) { g->AddControl(new TestControl(IRect(10, 10, 110, 60), 0, "knob")); });
+    IGraphicsWin g(p, 580, 250, 60, 1.f);
+    g.SetVerticalBlankMode(false);
+    HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+    ASSERT_NE(w, nullptr);
+    g.CreatePlatformTextEntry(c.param, ITextStyle(), IRect(10, 10, 110, 60), 8, "");
+    HWND edit = g.GetEditWindow();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(edit), IGraphicsWin::kEditControlID);
+    SendMessageW(edit, WM_SETFOCUS, 0, 0);
+    EXPECT_EQ(g.GetEditState(), IGraphicsWin::kEditFocused);
+    for (const wchar_t* t = c.typed; *t; ++t) SendMessageW(edit, WM_CHAR, *t, 0);
+    wchar_t text[32] = {};
+    GetWindowTextW(edit, text, 32);
+    char narrow[32] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow, 32, nullptr, nullptr);
+    EXPECT_STREQ(narrow, c.expectedText);
+    for (UINT k : c.keys) SendMessageW(edit, WM_KEYDOWN, k, 0);
+    if (c.clickAfterFocus) SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, Point(300, 200));
+    EXPECT_EQ(g.GetEditState(), c.stateAfter);
+    EXPECT_NE(g.GetEditWindow(), nullptr) << "nothing happens before the tick";
+    g.OnDisplayTick(0);
+    EXPECT_EQ(g.GetEditWindow(), nullptr);
+    EXPECT_EQ(g.GetEditState(), IGraphicsWin::kEditNone);
+    g.CloseWindow();
+  }
+}
+
+TEST_F(WinWindowTest, ClipboardRoundTripsNonAsciiText)
+{
+  GraphicsPlugin p;
+  IGraphicsWin g(p, 580, 250, 60, 1.f);
+  g.SetVerticalBlankMode(false);
+  ASSERT_NE(g.OpenWindow(mHost), nullptr);
+  const char* text = "Gr\xC3\xBC\xC3\x9F"
+                     "e \xE2\x9C\x93 \xE9\x9F\xB3 \xF0\x9F\x8E\xB8";
+  ASSERT_TRUE(g.SetTextInClipboard(text));
+  std::string back;
+  ASSERT_TRUE(g.GetTextFromClipboard(back));
+  EXPECT_EQ(back, text);
+  g.CloseWindow();
+}
+
+TEST_F(WinWindowTest, CursorShapesReturnThePreviousShape)
+{
+  GraphicsPlugin p;
+  IGraphicsWin g(p, 580, 250, 60, 1.f);
+  g.SetVerticalBlankMode(false);
+  ASSERT_NE(g.OpenWindow(mHost), nullptr);
+  ECursor previous = kCursorArrow;
+  for (int shape = kCursorArrow; shape <= kCursorHelp; ++shape)
+  {
+    EXPECT_EQ(g.SetMouseCursor(static_cast<ECursor>(shape)), previous) << shape;
+    previous = static_cast<ECursor>(shape);
+  }
+  EXPECT_EQ(g.SetMouseCursor(kCursorArrow), kCursorHelp);
+  g.CloseWindow();
+}
+
+TEST_F(WinWindowTest, MenuItemTextsAreNumberedOrShowAmpersands)
+{
+  const struct
+  {
+    int prefix;
+    int idx;
+    const char* expected;
+  } cases[] = {{0, 0, "Rock && Roll"}, {1, 0, "1: Rock & Roll"}, {2, 1, "02: Soft"}, {3, 1, "002: Soft"}};
+  for (const auto& c : cases)
+  {
+    IMenu menu;
+    menu.AddItem("Rock & Roll");
+    menu.AddItem("Soft");
+    menu.SetPrefix(c.prefix);
+    EXPECT_EQ(IGraphicsWin::MenuItemText(menu, c.idx), c.expected) << c.prefix;
+  }
+}
+
+TEST_F(WinWindowTest, NativeMenuCarriesSubmenusColumnsAndFlags)
+{
+  IMenu menu;
+  menu.SetColumnLength(2);
+  menu.AddItem("A", IMenu::kChecked);
+  menu.AddItem("B", IMenu::kDisabled);
+  IMenu* sub = new IMenu();
+  sub->AddItem("C");
+  menu.AddItem("Sub", IMenu::kNoFlags, sub);
+  std::vector<std::pair<IMenu*, int>> items;
+  HMENU native = IGraphicsWin::BuildNativeMenu(menu, items);
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[2].first, sub);
+  EXPECT_EQ(items[2].second, 0);
+  EXPECT_EQ(GetMenuItemCount(native), 3);
+  EXPECT_TRUE(GetMenuState(native, 0, MF_BYPOSITION) & MF_CHECKED);
+  EXPECT_TRUE(GetMenuState(native, 1, MF_BYPOSITION) & MF_GRAYED);
+  EXPECT_TRUE(GetMenuState(native, 2, MF_BYPOSITION) & MF_MENUBARBREAK) << "third item starts column two";
+  HMENU nested = GetSubMenu(native, 2);
+  ASSERT_NE(nested, nullptr);
+  wchar_t text[16] = {};
+  GetMenuStringW(nested, 0, text, 16, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"C");
+  DestroyMenu(native);
+}
+
+int CountThreads()
+{
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snap == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 t{};
+  t.dwSize = sizeof(t);
+  int n = 0;
+  for (BOOL ok = Thread32First(snap, &t); ok; ok = Thread32Next(snap, &t))
+    if (t.th32OwnerProcessID == GetCurrentProcessId()) ++n;
+  CloseHandle(snap);
+  return n;
+}
+
+int CountChildWindows(HWND parent)
+{
+  int n = 0;
+  EnumChildWindows(
+      parent, [](HWND, LPARAM count) -> BOOL { return ++*reinterpret_cast<int*>(count), TRUE; },
+      reinterpret_cast<LPARAM>(&n));
+  return n;
+}
+
+TEST_F(WinWindowTest, OpeningAndClosingFiftyTimesLeavesNothingBehind)
+{
+  struct Case
+  {
+    bool vblank;
+  } const cases[] = {{false}, {true}};
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.vblank);
+    GraphicsPlugin p;
+    p.SetLayoutFunc([](IGraphics* g) { g->AddControl(new MouseControl(IRect(10, 10, 100, 100))); });
+    IGraphicsWin g(p, 580, 250, 60, 1.f);
+    g.SetVerticalBlankMode(c.vblank);
+    // One round first, so that lazily made system objects are counted.
+    ASSERT_NE(g.OpenWindow(mHost), nullptr);
+    g.CloseWindow();
+    Pump();
+    const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    const int threads = CountThreads();
+    for (int i = 0; i < 50; ++i)
+    {
+      ASSERT_NE(g.OpenWindow(mHost), nullptr);
+      g.OnDisplayTick(0);
+      Pump();
+      g.CloseWindow();
+    }
+    Pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(CountChildWindows(mHost), 0);
+    EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi);
+    EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), user);
+    EXPECT_EQ(CountThreads(), threads);
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    WNDCLASSW wc{};
+    EXPECT_FALSE(GetClassInfoW(GetModuleHandleW(nullptr), L"IPlugWndClass", &wc))
+        << "unregistered by the last window";
+  }
+}
+
+} // namespace
+} // namespace iplug_test
