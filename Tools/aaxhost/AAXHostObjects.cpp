@@ -1,4 +1,5 @@
 #include "AAXHostObjects.h"
+#include "AAX_IEffectParameters.h"
 
 #include <algorithm>
 #include <cstring>
@@ -558,6 +559,7 @@ void* HostController::Find(const acfIID& iid)
   if (iid == IID_AAX_IAutomationDelegate && mAutomation)
     return static_cast<AAX_IAutomationDelegate*>(mAutomation.get());
   if (iid == IID_AAX_ITransport && mTransport) return static_cast<AAX_ITransport*>(mTransport.get());
+  if (iid == IID_AAX_IACFEffectParameters) return mEffect.load();
   return HostObject::Find(iid);
 }
 

@@ -378,6 +378,10 @@ public:
 
   int32_t Latency() const { return mLatency.load(); }
   int NumLatencyReports() const { return mLatencyReports.load(); }
+  // The instance's effect-parameters object, which the controller answers
+  // to an editor's query (with a reference for the caller). Not held: the
+  // instance owns it and clears it here before releasing it.
+  void SetEffect(IACFUnknown* effect) { mEffect.store(effect); }
   // The packets posted since the last call, oldest first.
   std::vector<std::pair<AAX_CFieldIndex, std::vector<uint8_t>>> TakePackets();
 
@@ -390,6 +394,7 @@ private:
   AAX_EStemFormat mOut;
   Ref<HostAutomation> mAutomation;
   Ref<HostTransport> mTransport;
+  std::atomic<IACFUnknown*> mEffect{nullptr};
   std::atomic<int32_t> mLatency{0};
   std::atomic<int> mLatencyReports{0};
   std::mutex mPacketMutex;

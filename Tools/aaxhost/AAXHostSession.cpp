@@ -165,7 +165,7 @@ std::unique_ptr<Instance> Session::CreateInstance(int channels, double sampleRat
     return nullptr;
   }
   std::unique_ptr<Instance> instance(
-      new Instance(*this, effect.components[static_cast<size_t>(component)], sampleRate));
+      new Instance(*this, effect, effect.components[static_cast<size_t>(component)], sampleRate));
   if (!instance->Init(create, error)) return nullptr;
   return instance;
 }
@@ -173,8 +173,9 @@ std::unique_ptr<Instance> Session::CreateInstance(int channels, double sampleRat
 // ---------------------------------------------------------------------------
 // Instance
 
-Instance::Instance(Session& session, const ComponentRecord& component, double sampleRate)
-    : mSession(session), mComponent(component), mSampleRate(sampleRate)
+Instance::Instance(Session& session, const EffectRecord& effect, const ComponentRecord& component,
+                   double sampleRate)
+    : mSession(session), mEffectRecord(effect), mComponent(component), mSampleRate(sampleRate)
 {
   mInChannels = AAX_StemFormatChannelCount(component.InputStemFormat());
   mOutChannels = AAX_StemFormatChannelCount(component.OutputStemFormat());
@@ -218,6 +219,8 @@ bool Instance::Init(AAX_CProcPtr create, std::string& error)
     return false;
   }
   mEffect = static_cast<AAX_IACFEffectParameters*>(p);
+  // An editor finds the instance through its controller.
+  mController->SetEffect(mEffect);
 
   {
     std::lock_guard<std::mutex> lock(mHostLock);
@@ -293,6 +296,7 @@ Instance::~Instance()
   if (mEffect)
   {
     std::lock_guard<std::mutex> lock(mHostLock);
+    mController->SetEffect(nullptr);
     if (mInitialized) mEffect->Uninitialize();
     mEffect->Release();
     mEffect = nullptr;
@@ -383,6 +387,7 @@ void Instance::FinishBlock(int n)
 {
   mPosition += n;
   mClock += n;
+  if (!mPumpWhileRendering) return;
   const auto now = std::chrono::steady_clock::now();
   if (now - mLastPump >= std::chrono::milliseconds(20))
   {
@@ -403,16 +408,21 @@ void Instance::PumpUserInterface()
 
 void Instance::DeliverAutomation()
 {
-  std::lock_guard<std::mutex> lock(mHostLock);
-  // An update may post further requests; bounded so that a module that
-  // answers every update with a new request cannot hang the host.
-  for (int round = 0; round < 16; ++round)
+  std::vector<std::pair<std::string, double>> delivered;
   {
-    auto requests = mAutomation->TakeSetRequests();
-    if (requests.empty()) break;
-    for (const auto& r : requests)
-      mEffect->UpdateParameterNormalizedValue(r.first.c_str(), r.second, AAX_eUpdateSource_Parameter);
+    std::lock_guard<std::mutex> lock(mHostLock);
+    // An update may post further requests; bounded so that a module that
+    // answers every update with a new request cannot hang the host.
+    for (int round = 0; round < 16; ++round)
+    {
+      auto requests = mAutomation->TakeSetRequests();
+      if (requests.empty()) break;
+      for (const auto& r : requests)
+        mEffect->UpdateParameterNormalizedValue(r.first.c_str(), r.second, AAX_eUpdateSource_Parameter);
+      if (mAutomationListener) delivered.insert(delivered.end(), requests.begin(), requests.end());
+    }
   }
+  for (const auto& r : delivered) mAutomationListener(r.first, r.second);
 }
 
 std::vector<ParameterInfo> Instance::Parameters()

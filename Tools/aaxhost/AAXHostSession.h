@@ -19,6 +19,7 @@
 #include <condition_variable>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -93,6 +94,8 @@ public:
   AAX_IACFEffectParameters* Effect() const { return mEffect; }
   Session& GetSession() { return mSession; }
   const ComponentRecord& Component() const { return mComponent; }
+  // The description of the effect this is an instance of.
+  const EffectRecord& EffectDescription() const { return mEffectRecord; }
   int InputChannels() const { return mInChannels; }
   int OutputChannels() const { return mOutChannels; }
   double SampleRate() const { return mSampleRate; }
@@ -124,6 +127,13 @@ public:
   AAX_Result CompareState(const uint8_t* data, size_t size, bool& equal);
   // Answers the automation's waiting set requests with UpdateParameterNormalizedValue.
   void DeliverAutomation();
+  // Called (user-interface thread, without the host lock) with every set
+  // request DeliverAutomation has answered, in order: the parameter's
+  // identifier and normalised value.
+  void SetAutomationListener(std::function<void(const std::string& id, double value)> listener)
+  {
+    mAutomationListener = std::move(listener);
+  }
   std::mutex& HostLock() { return mHostLock; }
 
   // --- Rendering, from the user-interface thread.
@@ -141,6 +151,10 @@ public:
                               const std::vector<float* const*>& out, int n);
   // While set, every render call runs under the real-time probe (if any).
   void SetRealtimeWatch(bool on) { mWatch = on; }
+  // Render calls pump the user interface (every 20 ms) unless this is off:
+  // a host that renders from a thread of its own pumps the user-interface
+  // thread itself. Set before rendering starts.
+  void SetPumpWhileRendering(bool on) { mPumpWhileRendering = on; }
   // TimerWakeup, the module's timers, the automation and host messages.
   void PumpUserInterface();
 
@@ -148,7 +162,7 @@ private:
   friend class Session;
   bool CheckValueText(const std::string& id, const std::string& text, std::string& moduleText,
                       std::string& error);
-  Instance(Session& session, const ComponentRecord& component, double sampleRate);
+  Instance(Session& session, const EffectRecord& effect, const ComponentRecord& component, double sampleRate);
   bool Init(AAX_CProcPtr create, std::string& error);
   void AudioThreadMain();
   void PrepareBlock(const float* const* in, float* const* out, int n, int64_t stateBehind);
@@ -156,6 +170,7 @@ private:
   void* NewBlock(size_t bytes);
 
   Session& mSession;
+  const EffectRecord& mEffectRecord; // the session's, which outlives its instances
   ComponentRecord mComponent;
   double mSampleRate;
   int mInChannels = 0;
@@ -188,7 +203,9 @@ private:
   std::condition_variable mAudioCv;
   int mAudioState = 0; // 0 idle, 1 block waiting, 2 block done, 3 quit
   bool mWatch = false;
+  bool mPumpWhileRendering = true;
   std::chrono::steady_clock::time_point mLastPump;
+  std::function<void(const std::string&, double)> mAutomationListener;
 };
 
 } // namespace aaxhost
