@@ -16,7 +16,9 @@ void Usage(FILE* out)
                     "  aaxhost render MODULE IN.wav OUT.wav [--set NAME=VALUE]... [--state FILE]\n"
                     "                 [--save-state FILE] [--block N] [--compensate] [--strict]\n"
                     "  aaxhost validate MODULE\n"
-                    "  aaxhost demo [DIR]\n");
+                    "  aaxhost demo [DIR]\n"
+                    "  aaxhost edit MODULE [IN.wav] [--set NAME=VALUE]...\n"
+                    "  aaxhost snapshot MODULE OUT.png [--scale S] [--set NAME=VALUE]... [--audio IN.wav]\n");
 }
 } // namespace
 
@@ -89,6 +91,8 @@ int RunCommandLine(const std::vector<std::string>& args)
   if (verb == "validate") return RunValidate(rest);
   if (verb == "render") return RunRender(rest);
   if (verb == "demo") return RunDemo(rest);
+  if (verb == "edit") return RunEdit(rest);
+  if (verb == "snapshot") return RunSnapshot(rest);
   std::fprintf(stderr, "aaxhost: unknown command \"%s\" (try aaxhost --help)\n", verb.c_str());
   return kExitBadInput;
 }

@@ -1,4 +1,4 @@
-// The command line: describe, render, validate, demo.
+// The command line: describe, render, validate, demo, edit, snapshot.
 #pragma once
 
 #include <string>
@@ -20,6 +20,10 @@ int RunValidate(const std::vector<std::string>& args);
 // The WAV verbs; where the build has no WAV support they print so and answer 2.
 int RunRender(const std::vector<std::string>& args);
 int RunDemo(const std::vector<std::string>& args);
+// The editor verbs: the editor in a host window with audio playing; edit
+// until the window is closed (or SIGINT), snapshot into a PNG file.
+int RunEdit(const std::vector<std::string>& args);
+int RunSnapshot(const std::vector<std::string>& args);
 
 // Flushes standard output: kExitOK, or kExitBadInput with a line on standard
 // error when it could not be written (a full disk, /dev/full).

@@ -1,0 +1,268 @@
+// The host window on Windows: a top-level Win32 window of fixed size whose
+// client area the editor fills with its child window. Its messages, and the
+// editor's, are dispatched by HandleEvents on the thread that made it.
+#include "AAXHostWindow.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace aaxhost
+{
+
+// ---------------------------------------------------------------------------
+// PrivateDisplay: Windows always has its desktop (under Wine, Wine's own
+// display must be there before the process starts).
+
+std::unique_ptr<PrivateDisplay> PrivateDisplay::StartIfNeeded(std::string&)
+{
+  return std::unique_ptr<PrivateDisplay>(new PrivateDisplay);
+}
+
+PrivateDisplay::~PrivateDisplay() = default;
+
+// ---------------------------------------------------------------------------
+// HostWindow
+
+namespace
+{
+constexpr wchar_t kClassName[] = L"AAXHostWindow";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+std::wstring Widen(const std::string& s)
+{
+  if (s.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+  return w;
+}
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  if (msg == WM_CLOSE)
+  {
+    // The host decides when the window goes: after the editor has closed.
+    auto* closed = reinterpret_cast<bool*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (closed) *closed = true;
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+} // namespace
+
+struct HostWindow::Impl
+{
+  HWND hwnd = nullptr;
+  int width = 0;
+  int height = 0;
+  bool closed = false;
+  bool left = false;
+  bool right = false;
+
+  void SetClientSize(int w, int h)
+  {
+    RECT r{0, 0, w, h};
+    AdjustWindowRect(&r, kStyle, FALSE);
+    SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+};
+
+HostWindow::HostWindow() : mImpl(new Impl) {}
+
+HostWindow::~HostWindow()
+{
+  if (mImpl->hwnd) DestroyWindow(mImpl->hwnd);
+}
+
+std::unique_ptr<HostWindow> HostWindow::Create(int width, int height, const std::string& title,
+                                               std::string& error)
+{
+  HINSTANCE module = GetModuleHandleW(nullptr);
+  WNDCLASSW wc{};
+  if (!GetClassInfoW(module, kClassName, &wc))
+  {
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = module;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassW(&wc))
+    {
+      error = "cannot register the host window class (error " + std::to_string(GetLastError()) + ")";
+      return nullptr;
+    }
+  }
+  std::unique_ptr<HostWindow> w(new HostWindow);
+  Impl& x = *w->mImpl;
+  x.width = std::max(1, width);
+  x.height = std::max(1, height);
+  RECT r{0, 0, x.width, x.height};
+  AdjustWindowRect(&r, kStyle, FALSE);
+  x.hwnd = CreateWindowExW(0, kClassName, Widen(title).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                           r.right - r.left, r.bottom - r.top, nullptr, nullptr, module, nullptr);
+  if (!x.hwnd)
+  {
+    error = "cannot open the host window (error " + std::to_string(GetLastError()) + ")";
+    return nullptr;
+  }
+  SetWindowLongPtrW(x.hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&x.closed));
+  ShowWindow(x.hwnd, SW_SHOWNOACTIVATE);
+  UpdateWindow(x.hwnd);
+  return w;
+}
+
+bool HostWindow::DisplayAvailable(std::string&)
+{
+  return true;
+}
+
+void* HostWindow::NativeHandle() const
+{
+  return mImpl->hwnd;
+}
+
+void HostWindow::Resize(int width, int height)
+{
+  mImpl->width = std::max(1, width);
+  mImpl->height = std::max(1, height);
+  mImpl->SetClientSize(mImpl->width, mImpl->height);
+}
+
+int HostWindow::Width() const
+{
+  return mImpl->width;
+}
+
+int HostWindow::Height() const
+{
+  return mImpl->height;
+}
+
+bool HostWindow::HandleEvents()
+{
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+  {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return !mImpl->closed;
+}
+
+bool HostWindow::IsClosed() const
+{
+  return mImpl->closed;
+}
+
+uintptr_t HostWindow::EditorWindow() const
+{
+  return reinterpret_cast<uintptr_t>(GetWindow(mImpl->hwnd, GW_CHILD));
+}
+
+bool HostWindow::EditorSize(int& width, int& height) const
+{
+  width = height = 0;
+  HWND child = reinterpret_cast<HWND>(EditorWindow());
+  RECT r{};
+  if (!child || !GetClientRect(child, &r)) return false;
+  width = r.right - r.left;
+  height = r.bottom - r.top;
+  return true;
+}
+
+bool HostWindow::CaptureEditor(Picture& picture, std::string& error)
+{
+  HWND child = reinterpret_cast<HWND>(EditorWindow());
+  int w = 0, h = 0;
+  if (!child || !EditorSize(w, h) || w <= 0 || h <= 0)
+  {
+    error = "the editor shows no window inside the host's";
+    return false;
+  }
+  HDC source = GetDC(child);
+  HDC memory = CreateCompatibleDC(source);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h; // top row first
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool ok = bitmap && bits;
+  if (ok)
+  {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    ok = BitBlt(memory, 0, 0, w, h, source, 0, 0, SRCCOPY) != 0;
+    SelectObject(memory, old);
+  }
+  if (ok)
+  {
+    picture.width = w;
+    picture.height = h;
+    picture.rgba.assign(static_cast<size_t>(w) * static_cast<size_t>(h) * 4, 255);
+    const auto* bgra = static_cast<const uint8_t*>(bits);
+    for (size_t i = 0; i < static_cast<size_t>(w) * static_cast<size_t>(h); ++i)
+    {
+      picture.rgba[i * 4 + 0] = bgra[i * 4 + 2];
+      picture.rgba[i * 4 + 1] = bgra[i * 4 + 1];
+      picture.rgba[i * 4 + 2] = bgra[i * 4 + 0];
+    }
+  }
+  else
+    error = "cannot read the editor window's picture";
+  if (bitmap) DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(child, source);
+  return ok;
+}
+
+bool HostWindow::SendMouse(EMouse what, int x, int y, uint32_t modifiers)
+{
+  Impl& s = *mImpl;
+  HWND child = reinterpret_cast<HWND>(EditorWindow());
+  if (!child) return false;
+  // Mouse messages carry Shift and Control; the Alt key is read from the
+  // keyboard state, which a posted message cannot set.
+  auto keys = [&]
+  {
+    WPARAM k = 0;
+    if (modifiers & eModShift) k |= MK_SHIFT;
+    if (modifiers & eModControl) k |= MK_CONTROL;
+    if (s.left) k |= MK_LBUTTON;
+    if (s.right) k |= MK_RBUTTON;
+    return k;
+  };
+  const LPARAM at = MAKELPARAM(x, y);
+  switch (what)
+  {
+  case EMouse::eMove:
+    return SendMessageW(child, WM_MOUSEMOVE, keys(), at), true;
+  case EMouse::eLeftDown:
+    s.left = true;
+    return SendMessageW(child, WM_LBUTTONDOWN, keys(), at), true;
+  case EMouse::eLeftUp:
+    s.left = false;
+    return SendMessageW(child, WM_LBUTTONUP, keys(), at), true;
+  case EMouse::eRightDown:
+    s.right = true;
+    return SendMessageW(child, WM_RBUTTONDOWN, keys(), at), true;
+  case EMouse::eRightUp:
+    s.right = false;
+    return SendMessageW(child, WM_RBUTTONUP, keys(), at), true;
+  case EMouse::eWheelUp:
+  case EMouse::eWheelDown:
+  {
+    POINT p{x, y};
+    ClientToScreen(child, &p);
+    const short delta = what == EMouse::eWheelUp ? WHEEL_DELTA : -WHEEL_DELTA;
+    return SendMessageW(child, WM_MOUSEWHEEL, MAKEWPARAM(keys(), delta), MAKELPARAM(p.x, p.y)), true;
+  }
+  }
+  return false;
+}
+
+} // namespace aaxhost
