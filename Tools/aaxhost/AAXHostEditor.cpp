@@ -104,11 +104,7 @@ std::unique_ptr<Editor> Editor::Adopt(Instance& instance, AAX_IACFEffectGUI* gui
 bool Editor::Initialize(AAX_IACFEffectGUI* gui, std::string& error)
 {
   mGUI = gui;
-  AAX_Result r;
-  {
-    std::lock_guard<std::mutex> lock(mInstance.HostLock());
-    r = mGUI->Initialize(static_cast<AAX_IController*>(&mInstance.Controller()));
-  }
+  const AAX_Result r = mGUI->Initialize(static_cast<AAX_IController*>(&mInstance.Controller()));
   mInstance.GetSession().PumpUserInterface();
   if (r != AAX_SUCCESS)
   {
@@ -123,12 +119,9 @@ Editor::~Editor()
 {
   if (!mGUI) return;
   Detach();
-  {
-    std::lock_guard<std::mutex> lock(mInstance.HostLock());
-    if (mInitialized) mGUI->Uninitialize();
-    mGUI->Release();
-    mGUI = nullptr;
-  }
+  if (mInitialized) mGUI->Uninitialize();
+  mGUI->Release();
+  mGUI = nullptr;
   mInstance.GetSession().PumpUserInterface();
 }
 
@@ -136,11 +129,7 @@ bool Editor::ViewSize(int& width, int& height)
 {
   AAX_Point size;
   size.horz = size.vert = -1.f;
-  AAX_Result r;
-  {
-    std::lock_guard<std::mutex> lock(mInstance.HostLock());
-    r = mGUI->GetViewSize(&size);
-  }
+  const AAX_Result r = mGUI->GetViewSize(&size);
   if (r != AAX_SUCCESS || !(size.horz >= 1.f) || !(size.vert >= 1.f) || size.horz > 16384.f ||
       size.vert > 16384.f)
     return false;
@@ -154,11 +143,7 @@ bool Editor::Attach(HostWindow& window, std::string& error)
   Detach();
   Ref<HostViewContainer> container = MakeRef<HostViewContainer>(&window);
   mContainer = container;
-  AAX_Result r;
-  {
-    std::lock_guard<std::mutex> lock(mInstance.HostLock());
-    r = mGUI->SetViewContainer(static_cast<AAX_IViewContainer*>(container.get()));
-  }
+  const AAX_Result r = mGUI->SetViewContainer(static_cast<AAX_IViewContainer*>(container.get()));
   mInstance.GetSession().PumpUserInterface();
   if (r != AAX_SUCCESS)
   {
@@ -174,10 +159,7 @@ bool Editor::Attach(HostWindow& window, std::string& error)
 void Editor::Detach()
 {
   if (!mContainer) return;
-  {
-    std::lock_guard<std::mutex> lock(mInstance.HostLock());
-    mGUI->SetViewContainer(nullptr);
-  }
+  mGUI->SetViewContainer(nullptr);
   // The editor may keep its reference; it must not reach the window any more.
   mContainer->Detach();
   mContainer = Ref<HostViewContainer>();
@@ -186,10 +168,7 @@ void Editor::Detach()
 
 void Editor::Pump()
 {
-  {
-    std::lock_guard<std::mutex> lock(mInstance.HostLock());
-    mGUI->TimerWakeup();
-  }
+  mGUI->TimerWakeup();
   mInstance.DeliverAutomation();
 }
 

@@ -4,7 +4,11 @@
 // pointer is the host window the editor opens inside.
 //
 // User-interface thread only: the one that created the instance, which also
-// pumps the editor (TimerWakeup) and the host window.
+// pumps the editor (TimerWakeup) and the host window. The editor object's
+// calls do not take the instance's host lock: opening an editor takes a
+// while (a window, an OpenGL context, pictures), and the coefficient
+// generation ahead of every render call must not wait for it. The editor
+// reaches the instance only through the module's own framework.
 #pragma once
 
 #include "AAXHostObjects.h"

@@ -138,8 +138,21 @@ HostWindow::~HostWindow()
 
 namespace
 {
+// Xlib's own handler ends the process on any protocol error. The editor's
+// window may go between the host looking it up and using it (a BadWindow),
+// which must not end the host: errors are counted and otherwise ignored,
+// for the whole process (the handler is Xlib's, not a connection's).
+int gXErrors = 0;
+int IgnoreXError(Display*, XErrorEvent*)
+{
+  ++gXErrors;
+  return 0;
+}
+
 Display* OpenDisplay(std::string& error)
 {
+  static const bool handlerSet = [] { return XSetErrorHandler(IgnoreXError), true; }();
+  (void)handlerSet;
   const char* name = std::getenv("DISPLAY");
   if (!name || !*name)
   {
