@@ -1,10 +1,10 @@
 // What the graphics context sees of a host that embeds the editor view.
 //
-// IHostViewContainer is the host's view container reduced to the two
-// operations the context uses: the host's modifier keys, and the offer of a
-// click on a parameter's control (the host may take it, e.g. for automation
-// shortcuts). A host binding adapts its own container to it; this library
-// knows no host.
+// IHostViewContainer is the host's view container reduced to what the
+// editor uses: the host's modifier keys, the offer of a click on a
+// parameter's control (the host may take it, e.g. for automation shortcuts)
+// and the request to resize the host's view. A host binding adapts its own
+// container to it; this library knows no host.
 //
 // IPlugAAXView_Interface is the view object's host-facing side: it holds the
 // container (set by the host binding, null otherwise) and offers one
@@ -28,6 +28,14 @@ public:
   // paramID is the host's parameter identifier text. 0 means the host
   // handled the click and the editor must not.
   virtual int HandleParameterMouseDown(const char* paramID, uint32_t modifiers) = 0;
+  // Asks the host to make its view width x height logical units; 0 when
+  // the host took the request. A container that cannot resize refuses.
+  virtual int SetViewSize(int width, int height)
+  {
+    (void)width;
+    (void)height;
+    return -1;
+  }
 };
 
 // Bits the context adds to the host's modifiers when offering a click.

@@ -108,6 +108,7 @@ Kestrine::Kestrine(const InstanceInfo& info) : IPlugAAX(info, MakeConfig())
   GetParam(kMode)->DefineEnum("Mode", mMode.load(), 2, "", 0, "", "Saturator", "Exciter");
   GetParam(kMix)->DefineDouble("Mix", mMixDb.load(), -20., 10., 0.1, "dB", 0, "", ShapeLinear());
   GetParam(kHPF)->DefineDouble("HPF", mHPFHz.load(), 100., 5000., 10., "Hz", 0, "", ShapePowCurve(2.));
+  InstallEditor();
 
   mBypassDelay = std::make_unique<DelayLine>();
   mStage1 = std::make_unique<HalfBandResampler>();

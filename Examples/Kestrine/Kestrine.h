@@ -73,6 +73,19 @@ public:
   void OnActivate(bool active) override;
   void OnParamChange(int paramIdx) override;
 
+  // --- The editor (KestrineEditor.cpp; user-interface thread)
+  // The platform's graphics context for the editor: 580 x 250 at 60 frames
+  // per second and scale 1, with the module's instance handle.
+  iplug::igraphics::IGraphics* MakeEditorGraphics();
+  // Fills a new context: background, font, corner handle, the thirteen
+  // controls, scale limits and hover.
+  void LayoutEditor(iplug::igraphics::IGraphics* g);
+  // Dims the exciter's controls (Mix, HPF, Solo) in saturator mode.
+  void OnParamChangeUI(int paramIdx, int source) override;
+  // Moves new meter levels into the two meter controls.
+  void OnIdle() override;
+  bool EditorBuilt() const { return mEditorBuilt; }
+
   // Gain-reduction meters (1 = no reduction; the right one is 0 in mono).
   // Written per sample by the audio thread, read by the editor's idle update.
   float GetMeter(int channel) const { return mMeter[channel & 1].load(std::memory_order_relaxed); }
@@ -96,6 +109,9 @@ public:
   static bool IsProcessingPathAvailable(EProcessingPath path);
 
 private:
+  // Installs MakeEditorGraphics and LayoutEditor with the editor delegate.
+  void InstallEditor();
+
   float SampleRate() const { return mSampleRate.load(std::memory_order_relaxed); }
   void DesignShelves();
   void DesignHighPassNow();
@@ -150,6 +166,8 @@ private:
   std::atomic<float> mMeter[2] = {1.f, 1.f};
   std::atomic<bool> mMeterDirty{false};
   std::atomic<bool> mLatencyUpdate{true};
+  // Set once the editor has been laid out; stays set after it closes.
+  bool mEditorBuilt = false;
 
   // Implementation ProcessBlock runs (an EProcessingPath).
   std::atomic<int> mPath{kPathPlain};

@@ -9,6 +9,7 @@
 #include "AAX_CStringDisplayDelegate.h"
 #include "AAX_CUnitDisplayDelegateDecorator.h"
 #include "AAX_VController.h"
+#include "IGraphics.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -520,15 +521,13 @@ void IPlugAAX::GetTrackName(char* buf, int bufSize)
 bool IPlugAAX::ResizeEditorView(int width, int height)
 {
   if (!HasUI()) return true;
-  if (EditorGraphics() && (width != GetEditorWidth() || height != GetEditorHeight()))
+  // The view object holds the host's container while the host's editor
+  // object has a window open.
+  igraphics::IGraphics* view = EditorGraphics();
+  if (view && (width != GetEditorWidth() || height != GetEditorHeight()))
   {
-    if (AAX_VViewContainer* container = EditorViewContainer())
-    {
-      AAX_Point size;
-      size.vert = static_cast<float>(height);
-      size.horz = static_cast<float>(width);
-      container->SetViewSize(size);
-    }
+    if (igraphics::IHostViewContainer* container = view->GetViewContainer())
+      container->SetViewSize(width, height);
   }
   SetEditorSize(width, height);
   return true;

@@ -26,8 +26,6 @@
 #include <string>
 #include <vector>
 
-class AAX_VViewContainer;
-
 namespace iplug
 {
 
@@ -75,10 +73,6 @@ public:
   const char* ParamIdentifier(int paramIdx) const;
   // The master bypass (null before EffectInit).
   const AAX_CParameter<bool>* BypassParameter() const { return mBypassParameter; }
-
-protected:
-  // The editor's host view container, once an editor object exists; none yet.
-  virtual AAX_VViewContainer* EditorViewContainer() const { return nullptr; }
 
 private:
   void RegisterFrameworkParameter(int paramIdx);

@@ -1,6 +1,7 @@
 #include "IPlugAAX_Describe.h"
 
 #include "AAX_Assert.h"
+#include "AAX_CEffectGUI_IPLUG.h"
 #include "IPlugAAX.h"
 
 #include <mutex>
@@ -33,9 +34,15 @@ AAX_IEffectParameters* AAXCreateEffectParameters()
 
 IACFUnknown* AAXCreateEditor()
 {
-  // The editor object arrives with the graphics binding; until then the
-  // host gets no editor and shows none.
-  return nullptr;
+  try
+  {
+    return AAX_CEffectGUI_IPLUG::Create();
+  }
+  catch (...)
+  {
+    // A factory callback answers the host; nothing may escape it.
+    return nullptr;
+  }
 }
 
 } // namespace iplug

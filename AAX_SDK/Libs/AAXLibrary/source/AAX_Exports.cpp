@@ -16,8 +16,6 @@ AAX_Result GetEffectDescriptions(AAX_VCollection* collection);
 
 namespace
 {
-std::atomic<void*> sModuleHandle{nullptr};
-
 // Registration proper; may throw.
 AAX_Result AAXRegisterPlugin(IACFUnknown* host, IACFPluginDefinition** definition)
 {
@@ -53,18 +51,6 @@ AAX_Result AAXRegisterPlugin(IACFUnknown* host, IACFPluginDefinition** definitio
   }
 }
 } // namespace
-
-namespace AAX
-{
-void* ModuleHandle()
-{
-  return sModuleHandle.load();
-}
-void SetModuleHandle(void* handle)
-{
-  sModuleHandle.store(handle);
-}
-} // namespace AAX
 
 extern "C"
 {

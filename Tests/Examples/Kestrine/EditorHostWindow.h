@@ -1,0 +1,24 @@
+// A window of the test's own to host the editor in, as a host's view
+// container does: an X11 window on a connection of the test's own on Linux,
+// a top-level Win32 window on Windows. The build picks the file.
+#pragma once
+
+#include <memory>
+
+namespace kestrine_test
+{
+
+class EditorHostWindow
+{
+public:
+  // Null when the system has no display to open a window on.
+  static std::unique_ptr<EditorHostWindow> Create(int width, int height);
+  virtual ~EditorHostWindow() = default;
+  // The native parent pointer the editor opens in.
+  virtual void* Handle() const = 0;
+  // Runs the framework timers and the system's pending window messages of
+  // this thread for about ms milliseconds.
+  virtual void Pump(int ms) = 0;
+};
+
+} // namespace kestrine_test
