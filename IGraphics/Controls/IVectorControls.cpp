@@ -39,7 +39,9 @@ void IVectorBase::MakeRects(const IRect& bounds)
     mLabelBounds = IRect(widget.L, widget.T, widget.R, widget.T + h);
     widget.T += h;
   }
-  if (mStyle.showValue)
+  // A control without value text of its own (a tab switch) keeps its whole
+  // height for the widget: an empty text takes no room even when shown.
+  if (mStyle.showValue && !mValueStr.empty())
   {
     float h = std::min(textHeight(mStyle.valueText, mValueStr), widget.H());
     mValueBounds = IRect(widget.L, widget.B - h, widget.R, widget.B);

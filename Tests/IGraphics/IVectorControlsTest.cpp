@@ -101,6 +101,19 @@ TEST_F(RadioFixture, CellsAndClicks)
   }
 }
 
+TEST_F(RadioFixture, ShownValueWithoutValueTextLeavesTheCellsClickable)
+{
+  // The editor's mode selector shows its value in a 17-unit font inside a
+  // 12-unit rectangle: the switch has no value text, so nothing is taken.
+  IVectorStyle style = SelectorStyle(true, true);
+  style.showValue = true;
+  style.valueText.mSize = 17.f;
+  auto* radio = static_cast<IVRadioButtonControl*>(g.AddControl(new IVRadioButtonControl(
+      IRect(275, 221, 438, 233), 1, {"Saturator", "Exciter"}, "", style, kVShapeRectangle, 1, 14.f)));
+  EXPECT_EQ(radio->GetHitRect(), IRect(275, 221, 438, 233));
+  EXPECT_EQ(radio->GetIndexForPt(400, 227), 1);
+}
+
 TEST_F(RadioFixture, OptionsAndLabelFromTheParameter)
 {
   auto* radio = static_cast<IVRadioButtonControl*>(
