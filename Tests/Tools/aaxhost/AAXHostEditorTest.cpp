@@ -9,13 +9,19 @@
 #include "AAXHostTestModule.h"
 #include "AAXHostWav.h"
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include <stb_image.h>
 
@@ -602,4 +608,139 @@ TEST(AAXHostEditorVerbs, SnapshotRefusesAScaleOutsideTheEditorsRange)
     EXPECT_EQ(e.code, 2);
     EXPECT_NE(e.err.find("0.67 to 1.5"), std::string::npos) << e.err;
   }
+}
+
+namespace
+{
+// aaxhost edit as a person runs it, on the test's display: the test finds
+// the host window by its title and acts on it as the person would.
+class EditProcess
+{
+public:
+  explicit EditProcess(const std::string& module)
+  {
+    const std::string cmd =
+        "exec '" + std::string(AAXHOST_TEST_EXE) + "' edit '" + module + "' >'" + mOut + "' 2>'" + mErr + "'";
+    const char* argv[] = {"/bin/sh", "-c", cmd.c_str(), nullptr};
+    if (posix_spawn(&mPid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) mPid = 0;
+    mDisplay = XOpenDisplay(nullptr);
+  }
+  ~EditProcess()
+  {
+    if (mPid > 0 && !mExited)
+    {
+      kill(mPid, SIGKILL);
+      waitpid(mPid, nullptr, 0);
+    }
+    if (mDisplay) XCloseDisplay(mDisplay);
+  }
+  // The host window titled title with the editor's window in it (ten seconds at most).
+  Window FindHostWindow(const char* title)
+  {
+    for (int i = 0; i < 500 && mDisplay; ++i)
+    {
+      Window root = 0, parent = 0, *children = nullptr;
+      unsigned n = 0;
+      Window found = 0;
+      if (XQueryTree(mDisplay, DefaultRootWindow(mDisplay), &root, &parent, &children, &n))
+        for (unsigned k = 0; k < n && !found; ++k)
+        {
+          char* name = nullptr;
+          if (XFetchName(mDisplay, children[k], &name) && name)
+          {
+            if (std::string(name) == title && EditorOf(children[k])) found = children[k];
+            XFree(name);
+          }
+        }
+      if (children) XFree(children);
+      if (found) return found;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return 0;
+  }
+  Window EditorOf(Window host)
+  {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned n = 0;
+    Window child = 0;
+    if (XQueryTree(mDisplay, host, &root, &parent, &children, &n) && n) child = children[n - 1];
+    if (children) XFree(children);
+    return child;
+  }
+  void Send(Window w, int type, int x, int y)
+  {
+    XEvent e{};
+    e.type = type;
+    e.xbutton.window = w;
+    e.xbutton.x = x;
+    e.xbutton.y = y;
+    e.xbutton.button = Button1;
+    e.xbutton.state = type == ButtonPress ? 0 : Button1Mask;
+    e.xbutton.time = static_cast<Time>(++mTime * 1000);
+    e.xbutton.same_screen = True;
+    XSendEvent(mDisplay, w, False, 0, &e);
+    XSync(mDisplay, False);
+  }
+  // What a window manager sends when the person closes the window.
+  void Close(Window host)
+  {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = host;
+    e.xclient.message_type = XInternAtom(mDisplay, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(XInternAtom(mDisplay, "WM_DELETE_WINDOW", False));
+    XSendEvent(mDisplay, host, False, 0, &e);
+    XSync(mDisplay, False);
+  }
+  void Interrupt() { kill(mPid, SIGINT); }
+  // The exit code (-1 when killed by a signal).
+  int Wait()
+  {
+    int status = 0;
+    waitpid(mPid, &status, 0);
+    mExited = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string Out() const { return Slurp(mOut); }
+  std::string Err() const { return Slurp(mErr); }
+  bool Started() const { return mPid > 0 && mDisplay; }
+
+private:
+  std::string mOut = TempPath("aaxhost-edit-out.txt");
+  std::string mErr = TempPath("aaxhost-edit-err.txt");
+  pid_t mPid = 0;
+  bool mExited = false;
+  Display* mDisplay = nullptr;
+  int mTime = 0;
+};
+} // namespace
+
+TEST(AAXHostEditorVerbs, EditPrintsTheEditorsChangesAndEndsWhenTheWindowCloses)
+{
+  REQUIRE_MODULE();
+  EditProcess edit(ModulePath());
+  ASSERT_TRUE(edit.Started());
+  const Window host = edit.FindHostWindow("Kestrine");
+  ASSERT_NE(host, 0u) << edit.Err();
+  const Window editor = edit.EditorOf(host);
+  // Drive dragged up by 48 units: 0 dB to 4 dB.
+  edit.Send(editor, ButtonPress, 80, 111);
+  edit.Send(editor, MotionNotify, 80, 63);
+  edit.Send(editor, ButtonRelease, 80, 63);
+  for (int i = 0; i < 250 && edit.Out().find("Drive") == std::string::npos; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  edit.Close(host);
+  EXPECT_EQ(edit.Wait(), 0) << edit.Err();
+  EXPECT_NE(edit.Out().find("Drive 0.350000 4.0"), std::string::npos) << edit.Out();
+}
+
+TEST(AAXHostEditorVerbs, EditEndsCleanlyOnInterrupt)
+{
+  REQUIRE_MODULE();
+  EditProcess edit(ModulePath());
+  ASSERT_TRUE(edit.Started());
+  ASSERT_NE(edit.FindHostWindow("Kestrine"), 0u) << edit.Err();
+  edit.Interrupt();
+  EXPECT_EQ(edit.Wait(), 0) << edit.Err();
 }
