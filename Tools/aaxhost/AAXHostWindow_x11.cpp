@@ -196,6 +196,11 @@ std::unique_ptr<HostWindow> HostWindow::Create(int width, int height, const std:
   x.deleteWindow = XInternAtom(x.display, "WM_DELETE_WINDOW", False);
   XSetWMProtocols(x.display, x.window, &x.deleteWindow, 1);
   x.FixSize(x.width, x.height);
+  // Which process the window belongs to, for window managers and for
+  // anything that looks for this host's window among others.
+  const long pid = static_cast<long>(getpid());
+  XChangeProperty(x.display, x.window, XInternAtom(x.display, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
   XSelectInput(x.display, x.window, StructureNotifyMask);
   XMapWindow(x.display, x.window);
   XSync(x.display, False);

@@ -9,6 +9,7 @@
 #include "AAXHostTestModule.h"
 #include "AAXHostWav.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <signal.h>
@@ -237,9 +238,16 @@ TEST_F(AAXHostEditorObject, ContainerAnswersBothVersionsAndRefusesSizesNoWindowC
 
 namespace
 {
+// A file of this test's own: ctest runs two tests at once.
 std::string TempPath(const std::string& name)
 {
-  return (fs::path(testing::TempDir()) / name).string();
+  const std::string test = testing::UnitTest::GetInstance()->current_test_info()
+                               ? testing::UnitTest::GetInstance()->current_test_info()->name()
+                               : "none";
+  std::string unique = std::to_string(getpid()) + "-" + test + "-" + name;
+  for (char& c : unique)
+    if (c == '/') c = '_';
+  return (fs::path(testing::TempDir()) / unique).string();
 }
 
 // Silence: the meters then stay at their first frame, so pictures repeat.
@@ -427,121 +435,8 @@ INSTANTIATE_TEST_SUITE_P(
 // Goldens: the editor's picture as the host shows it, at the smallest, the
 // first and the largest draw scale, with Exciter mode set (so the mode
 // selector and the three dimmed controls both show a state of their own).
-
-namespace
-{
-// Largest difference per 8-bit channel: the drawing backend's own goldens
-// allow the same for antialiased edges on another Mesa release.
-constexpr int kTolerance = 4;
-
-bool WriteGoldensRequested()
-{
-  const char* v = std::getenv("AAXHOST_WRITE_GOLDENS");
-  return v && std::string(v) == "1";
-}
-
-struct ScaleCase
-{
-  const char* name;
-  double scale;
-  int width, height;
-};
-
-void PrintTo(const ScaleCase& c, std::ostream* os)
-{
-  *os << c.name;
-}
-
-class AAXHostEditorGolden : public AAXHostLiveEditor, public testing::WithParamInterface<ScaleCase>
-{
-};
-} // namespace
-
-TEST_P(AAXHostEditorGolden, PictureMatchesItsGolden)
-{
-  const ScaleCase& c = GetParam();
-  Open({{"Mode", "Exciter"}});
-  if (HasFatalFailure() || IsSkipped()) return;
-  std::string error;
-  if (c.scale != 1.)
-  {
-    ASSERT_TRUE(mLive.DragToScale(c.scale, error)) << error;
-  }
-  mLive.RunFor(0.3);
-  EXPECT_EQ(mLive.Window().Width(), c.width);
-  EXPECT_EQ(mLive.Window().Height(), c.height);
-  Picture picture;
-  ASSERT_TRUE(mLive.Window().CaptureEditor(picture, error)) << error;
-  ASSERT_EQ(picture.width, c.width);
-  ASSERT_EQ(picture.height, c.height);
-
-  const std::string golden = std::string(AAXHOST_GOLDEN_DIR) + "/editor-" + c.name + ".png";
-  std::vector<uint8_t> png;
-  ASSERT_TRUE(EncodePng(picture, png));
-  if (WriteGoldensRequested())
-  {
-    std::ofstream(golden, std::ios::binary)
-        .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-    std::printf("wrote golden %s\n", golden.c_str());
-    return;
-  }
-  int w = 0, h = 0, comp = 0;
-  unsigned char* expected = stbi_load(golden.c_str(), &w, &h, &comp, 4);
-  ASSERT_NE(expected, nullptr) << "no golden " << golden << " (Tools/regenerate-vector-goldens.sh writes it)";
-  int bad = 0, worst = 0;
-  if (w == picture.width && h == picture.height)
-    for (size_t i = 0; i < picture.rgba.size(); ++i)
-    {
-      const int d = std::abs(int(picture.rgba[i]) - int(expected[i]));
-      worst = std::max(worst, d);
-      bad += d > kTolerance;
-    }
-  stbi_image_free(expected);
-  const std::string drawn = TempPath("editor-" + std::string(c.name) + "-drawn.png");
-  if (bad || w != picture.width || h != picture.height)
-    std::ofstream(drawn, std::ios::binary)
-        .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-  EXPECT_EQ(w, picture.width);
-  EXPECT_EQ(h, picture.height);
-  EXPECT_EQ(bad, 0) << "channel values off by up to " << worst << "; the picture drawn is " << drawn;
-}
-
-// 580 x 250 at int(size x scale).
-INSTANTIATE_TEST_SUITE_P(Scales, AAXHostEditorGolden,
-                         testing::Values(ScaleCase{"Scale067", 0.67, 388, 167},
-                                         ScaleCase{"Scale100", 1., 580, 250},
-                                         ScaleCase{"Scale150", 1.5, 870, 375}),
-                         [](const testing::TestParamInfo<ScaleCase>& info)
-                         { return std::string(info.param.name); });
-
-// ---------------------------------------------------------------------------
-
-TEST_F(AAXHostLiveEditor, OpeningAndClosingTwentyTimesKeepsTheAudioGoing)
-{
-  Open();
-  if (HasFatalFailure() || IsSkipped()) return;
-  Editor& editor = mLive.GetEditor();
-  Player& player = mLive.GetPlayer();
-  for (int round = 0; round < 20; ++round)
-  {
-    SCOPED_TRACE(round);
-    editor.Detach();
-    EXPECT_EQ(mLive.Window().EditorWindow(), 0u) << "the editor's window stayed after it closed";
-    std::string error;
-    ASSERT_TRUE(editor.Attach(mLive.Window(), error)) << error;
-    EXPECT_NE(mLive.Window().EditorWindow(), 0u);
-    // Audio goes on while the editor is open and drawing: a few more blocks
-    // (a stall shows as the bound running out, ten seconds).
-    const int64_t before = player.Blocks();
-    for (int i = 0; i < 2000 && player.Blocks() < before + 4; ++i) mLive.Step();
-    EXPECT_GE(player.Blocks(), before + 4);
-  }
-  EXPECT_TRUE(player.AllFinite());
-  EXPECT_EQ(mLive.Close(), 0) << "the module still holds objects after the editor and instance went";
-}
-
-// ---------------------------------------------------------------------------
-// The verbs as a person runs them.
+// Taken by snapshot on a display of its own: on a shared one, the windows of
+// tests running at the same time would cover each other.
 
 namespace
 {
@@ -574,6 +469,112 @@ Exit RunHost(const std::string& environment, const std::string& arguments)
   return e;
 }
 } // namespace
+
+namespace
+{
+// Largest difference per 8-bit channel: the drawing backend's own goldens
+// allow the same for antialiased edges on another Mesa release.
+constexpr int kTolerance = 4;
+
+bool WriteGoldensRequested()
+{
+  const char* v = std::getenv("AAXHOST_WRITE_GOLDENS");
+  return v && std::string(v) == "1";
+}
+
+struct ScaleCase
+{
+  const char* name;
+  const char* scale;
+  int width, height;
+};
+
+void PrintTo(const ScaleCase& c, std::ostream* os)
+{
+  *os << c.name;
+}
+
+class AAXHostEditorGolden : public testing::TestWithParam<ScaleCase>
+{
+};
+} // namespace
+
+TEST_P(AAXHostEditorGolden, PictureMatchesItsGolden)
+{
+  REQUIRE_MODULE();
+  const ScaleCase& c = GetParam();
+  const std::string drawn = TempPath("editor-" + std::string(c.name) + ".png");
+  const Exit e =
+      RunHost("env -u DISPLAY", "snapshot '" + ModulePath() + "' '" + drawn + "' --scale " + c.scale +
+                                    " --set Mode=Exciter --audio '" + SilenceFile() + "'");
+  ASSERT_EQ(e.code, 0) << e.err;
+  const std::string golden = std::string(AAXHOST_GOLDEN_DIR) + "/editor-" + c.name + ".png";
+  if (WriteGoldensRequested())
+  {
+    fs::copy_file(drawn, golden, fs::copy_options::overwrite_existing);
+    std::printf("wrote golden %s\n", golden.c_str());
+    return;
+  }
+  int w = 0, h = 0, gw = 0, gh = 0, comp = 0;
+  unsigned char* picture = stbi_load(drawn.c_str(), &w, &h, &comp, 4);
+  unsigned char* expected = stbi_load(golden.c_str(), &gw, &gh, &comp, 4);
+  ASSERT_NE(picture, nullptr) << drawn;
+  EXPECT_EQ(w, c.width);
+  EXPECT_EQ(h, c.height);
+  int bad = 0, worst = 0;
+  if (expected && w == gw && h == gh)
+    for (size_t i = 0; i < static_cast<size_t>(w) * static_cast<size_t>(h) * 4; ++i)
+    {
+      const int d = std::abs(int(picture[i]) - int(expected[i]));
+      worst = std::max(worst, d);
+      bad += d > kTolerance;
+    }
+  stbi_image_free(picture);
+  stbi_image_free(expected);
+  ASSERT_NE(expected, nullptr) << "no golden " << golden << " (Tools/regenerate-vector-goldens.sh writes it)";
+  EXPECT_EQ(gw, w);
+  EXPECT_EQ(gh, h);
+  EXPECT_EQ(bad, 0) << "channel values off by up to " << worst << "; the picture drawn is " << drawn;
+  if (!bad && w == gw && h == gh) fs::remove(drawn);
+}
+
+// 580 x 250 at int(size x scale).
+INSTANTIATE_TEST_SUITE_P(Scales, AAXHostEditorGolden,
+                         testing::Values(ScaleCase{"Scale067", "0.67", 388, 167},
+                                         ScaleCase{"Scale100", "1", 580, 250},
+                                         ScaleCase{"Scale150", "1.5", 870, 375}),
+                         [](const testing::TestParamInfo<ScaleCase>& info)
+                         { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+
+TEST_F(AAXHostLiveEditor, OpeningAndClosingTwentyTimesKeepsTheAudioGoing)
+{
+  Open();
+  if (HasFatalFailure() || IsSkipped()) return;
+  Editor& editor = mLive.GetEditor();
+  Player& player = mLive.GetPlayer();
+  for (int round = 0; round < 20; ++round)
+  {
+    SCOPED_TRACE(round);
+    editor.Detach();
+    EXPECT_EQ(mLive.Window().EditorWindow(), 0u) << "the editor's window stayed after it closed";
+    std::string error;
+    ASSERT_TRUE(editor.Attach(mLive.Window(), error)) << error;
+    EXPECT_NE(mLive.Window().EditorWindow(), 0u);
+    // Audio goes on while the editor is open and drawing: a few more blocks
+    // (a stall shows as the bound running out, ten seconds).
+    const int64_t before = player.Blocks();
+    for (int i = 0; i < 2000 && player.Blocks() < before + 4; ++i)
+      ASSERT_TRUE(mLive.Step()) << "the host window was closed";
+    EXPECT_GE(player.Blocks(), before + 4);
+  }
+  EXPECT_TRUE(player.AllFinite());
+  EXPECT_EQ(mLive.Close(), 0) << "the module still holds objects after the editor and instance went";
+}
+
+// ---------------------------------------------------------------------------
+// The verbs as a person runs them.
 
 TEST(AAXHostEditorVerbs, EditWithoutADisplayExitsTwoWithOneLine)
 {
@@ -634,7 +635,9 @@ public:
     }
     if (mDisplay) XCloseDisplay(mDisplay);
   }
-  // The host window titled title with the editor's window in it (ten seconds at most).
+  // The process's host window titled title with the editor's window in it
+  // (ten seconds at most). Other tests may show windows of the same title
+  // on the same display at the same time.
   Window FindHostWindow(const char* title)
   {
     for (int i = 0; i < 500 && mDisplay; ++i)
@@ -648,7 +651,8 @@ public:
           char* name = nullptr;
           if (XFetchName(mDisplay, children[k], &name) && name)
           {
-            if (std::string(name) == title && EditorOf(children[k])) found = children[k];
+            if (std::string(name) == title && PidOf(children[k]) == mPid && EditorOf(children[k]))
+              found = children[k];
             XFree(name);
           }
         }
@@ -657,6 +661,20 @@ public:
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return 0;
+  }
+  long PidOf(Window w)
+  {
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    long pid = -1;
+    if (XGetWindowProperty(mDisplay, w, XInternAtom(mDisplay, "_NET_WM_PID", False), 0, 1, False, XA_CARDINAL,
+                           &type, &format, &items, &after, &data) == Success &&
+        data && items == 1 && format == 32)
+      pid = *reinterpret_cast<const long*>(data);
+    if (data) XFree(data);
+    return pid;
   }
   Window EditorOf(Window host)
   {
