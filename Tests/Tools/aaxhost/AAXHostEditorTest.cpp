@@ -1,9 +1,14 @@
-// The host's side of the editor: the view container, the host window and the
-// editor's life as a host leads it (against a small stand-in editor object),
-// then the module's own editor through the whole host path under X11: mouse
-// input sent to its window arrives at the host's automation, its pictures
-// match the goldens at three draw scales, and opening and closing it while
-// audio plays neither stops the audio nor leaks.
+// The module's own editor through the whole host path under X11: mouse input
+// sent to its window arrives at the host's automation, its pictures match the
+// goldens at three draw scales, opening and closing it while audio plays
+// neither stops the audio nor leaves the module's objects behind, and the
+// edit and snapshot verbs behave as a person needs.
+//
+// Mesa's software OpenGL allocates from its JIT-compiled code, which the
+// address sanitizer cannot tell from ours, and is unloaded with the module:
+// as for the editor window's own tests, the leak check is off here (and in
+// the aaxhost processes these tests start). ACFCanUnloadNow answering 0
+// after the twenty openings stands for the module's objects.
 #include "AAXHostEdit.h"
 #include "AAXHostPlayer.h"
 #include "AAXHostTestModule.h"
@@ -28,210 +33,6 @@
 
 using namespace aaxhost;
 namespace fs = std::filesystem;
-
-namespace
-{
-// ---------------------------------------------------------------------------
-// A stand-in editor object: it does what the module's does with the host's
-// objects (the effect query, the container's pointer and size request, the
-// click offer) and logs the calls it gets.
-class FakeEditor final : public AAX_IACFEffectGUI
-{
-public:
-  explicit FakeEditor(std::string& log) : mLog(log) {}
-
-  ACFRESULT QueryInterface(const acfIID& iid, void** ppv) override
-  {
-    if (iid != IID_AAX_IACFEffectGUI && iid != IID_IACFUnknown) return kACFResult_NoInterface;
-    *ppv = static_cast<AAX_IACFEffectGUI*>(this);
-    AddRef();
-    return kACFResult_OK;
-  }
-  uint32_t AddRef() override { return ++mRefs; }
-  uint32_t Release() override
-  {
-    const uint32_t r = --mRefs;
-    if (r == 0)
-    {
-      mLog += "delete;";
-      delete this;
-    }
-    return r;
-  }
-
-  AAX_Result Initialize(IACFUnknown* controller) override
-  {
-    void* p = nullptr;
-    if (!controller || controller->QueryInterface(IID_AAX_IACFEffectParameters, &p) != kACFResult_OK)
-      return AAX_ERROR_NOT_INITIALIZED;
-    mEffect = static_cast<IACFUnknown*>(p);
-    mLog += "init;";
-    return AAX_SUCCESS;
-  }
-  AAX_Result Uninitialize() override
-  {
-    if (mEffect) mEffect->Release();
-    mEffect = nullptr;
-    mLog += "uninit;";
-    return AAX_SUCCESS;
-  }
-  AAX_Result NotificationReceived(AAX_CTypeID, const void*, uint32_t) override { return AAX_SUCCESS; }
-  AAX_Result SetViewContainer(IACFUnknown* object) override
-  {
-    if (mContainer) mContainer->Release();
-    mContainer = nullptr;
-    if (!object)
-    {
-      mLog += "close;";
-      return AAX_SUCCESS;
-    }
-    void* p = nullptr;
-    if (object->QueryInterface(IID_AAX_IViewContainer_V2, &p) != kACFResult_OK) return AAX_ERROR_NULL_OBJECT;
-    mContainer = static_cast<AAX_IViewContainer_V2*>(p);
-    mParent = mContainer->GetPtr();
-    mOfferAnswer = mContainer->HandleParameterMouseDown("2", 4);
-    AAX_Point size;
-    size.horz = 640.f;
-    size.vert = 300.f;
-    mSizeAnswer = mContainer->SetViewSize(size);
-    mLog += "open;";
-    return AAX_SUCCESS;
-  }
-  AAX_Result GetViewSize(AAX_Point* size) const override
-  {
-    size->horz = 580.f;
-    size->vert = 250.f;
-    return AAX_SUCCESS;
-  }
-  AAX_Result Draw(AAX_Rect*) override { return AAX_SUCCESS; }
-  AAX_Result TimerWakeup() override
-  {
-    ++mWakeups;
-    return AAX_SUCCESS;
-  }
-  AAX_Result ParameterUpdated(AAX_CParamID) override { return AAX_SUCCESS; }
-  AAX_Result GetCustomLabel(AAX_EPlugInStrings, AAX_IString*) const override
-  {
-    return AAX_ERROR_UNIMPLEMENTED;
-  }
-  AAX_Result SetControlHighlightInfo(AAX_CParamID, AAX_CBoolean, AAX_EHighlightColor) override
-  {
-    return AAX_SUCCESS;
-  }
-
-  IACFUnknown* mEffect = nullptr;
-  AAX_IViewContainer_V2* mContainer = nullptr;
-  void* mParent = nullptr;
-  AAX_Result mOfferAnswer = 0;
-  AAX_Result mSizeAnswer = -1;
-  int mWakeups = 0;
-
-private:
-  ~FakeEditor() = default;
-  std::string& mLog;
-  uint32_t mRefs = 0;
-};
-
-struct InstanceFixture : testing::Test
-{
-  void SetUp() override
-  {
-    REQUIRE_MODULE();
-    std::string error;
-    mSession = Session::Open(ModulePath(), error, nullptr);
-    ASSERT_TRUE(mSession) << error;
-    mInstance = mSession->CreateInstance(2, 48000., error);
-    ASSERT_TRUE(mInstance) << error;
-    mWindow = HostWindow::Create(580, 250, "test", error);
-    ASSERT_TRUE(mWindow) << error << " (./kestrine starts Xvfb)";
-  }
-  void TearDown() override
-  {
-    mWindow.reset();
-    mInstance.reset();
-    mSession.reset();
-  }
-  std::unique_ptr<Session> mSession;
-  std::unique_ptr<Instance> mInstance;
-  std::unique_ptr<HostWindow> mWindow;
-};
-} // namespace
-
-using AAXHostEditorObject = InstanceFixture;
-
-TEST_F(AAXHostEditorObject, OpensInTheHostWindowAndClosesInTheHostsOrderEveryTime)
-{
-  for (int round = 0; round < 20; ++round)
-  {
-    SCOPED_TRACE(round);
-    std::string log, error;
-    auto* fake = new FakeEditor(log);
-    void* p = nullptr;
-    ASSERT_EQ(fake->QueryInterface(IID_AAX_IACFEffectGUI, &p), kACFResult_OK);
-    auto editor = Editor::Adopt(*mInstance, static_cast<AAX_IACFEffectGUI*>(p), error);
-    ASSERT_TRUE(editor) << error;
-    // The controller answers with the instance's own effect-parameters object.
-    EXPECT_EQ(fake->mEffect, static_cast<IACFUnknown*>(mInstance->Effect()));
-    int w = 0, h = 0;
-    ASSERT_TRUE(editor->ViewSize(w, h));
-    EXPECT_EQ(w, 580);
-    EXPECT_EQ(h, 250);
-
-    ASSERT_TRUE(editor->Attach(*mWindow, error)) << error;
-    EXPECT_EQ(fake->mParent, mWindow->NativeHandle());
-    EXPECT_NE(fake->mOfferAnswer, 0) << "an answer of 0 would take the click away from the editor";
-    EXPECT_EQ(editor->Container()->NumMouseDowns(), 1);
-    EXPECT_EQ(editor->Container()->LastMouseDownID(), "2");
-    EXPECT_EQ(fake->mSizeAnswer, AAX_SUCCESS);
-    EXPECT_EQ(mWindow->Width(), 640);
-    EXPECT_EQ(mWindow->Height(), 300);
-    editor->Pump();
-    editor->Pump();
-    EXPECT_EQ(fake->mWakeups, 2);
-    editor.reset();
-    EXPECT_EQ(log, "init;open;close;uninit;delete;");
-    mWindow->Resize(580, 250);
-  }
-}
-
-TEST_F(AAXHostEditorObject, ContainerAnswersBothVersionsAndRefusesSizesNoWindowCanHave)
-{
-  Ref<HostViewContainer> c = MakeRef<HostViewContainer>(mWindow.get());
-  void *v1 = nullptr, *v2 = nullptr;
-  ASSERT_EQ(c->QueryInterface(IID_AAX_IViewContainer, &v1), kACFResult_OK);
-  ASSERT_EQ(c->QueryInterface(IID_AAX_IViewContainer_V2, &v2), kACFResult_OK);
-  EXPECT_EQ(static_cast<AAX_IViewContainer*>(v1)->GetPtr(), mWindow->NativeHandle());
-  EXPECT_EQ(static_cast<AAX_IViewContainer_V2*>(v2)->GetPtr(), mWindow->NativeHandle());
-  static_cast<IACFUnknown*>(v1)->Release();
-  static_cast<IACFUnknown*>(v2)->Release();
-
-  struct SizeCase
-  {
-    float horz, vert;
-    bool accepted;
-  } const cases[] = {{870.f, 375.f, true}, {388.6f, 167.4f, true}, {0.f, 250.f, false},
-                     {580.f, -1.f, false}, {NAN, 250.f, false},    {1e9f, 250.f, false}};
-  for (const SizeCase& s : cases)
-  {
-    SCOPED_TRACE(testing::Message() << s.horz << " x " << s.vert);
-    mWindow->Resize(100, 100);
-    AAX_Point size;
-    size.horz = s.horz;
-    size.vert = s.vert;
-    EXPECT_EQ(c->SetViewSize(size) == AAX_SUCCESS, s.accepted);
-    EXPECT_EQ(mWindow->Width(), s.accepted ? static_cast<int>(std::lround(s.horz)) : 100);
-    EXPECT_EQ(mWindow->Height(), s.accepted ? static_cast<int>(std::lround(s.vert)) : 100);
-  }
-  uint32_t mods = 99;
-  EXPECT_EQ(c->GetModifiers(&mods), AAX_SUCCESS);
-  EXPECT_EQ(mods, 0u);
-  EXPECT_NE(c->HandleParameterMouseDrag("1", 0), AAX_SUCCESS);
-  EXPECT_NE(c->HandleParameterMouseUp("1", 0), AAX_SUCCESS);
-  EXPECT_EQ(c->NumMouseDrags(), 1);
-  EXPECT_EQ(c->NumMouseUps(), 1);
-  c->Detach();
-  EXPECT_EQ(c->GetPtr(), nullptr);
-}
 
 // ---------------------------------------------------------------------------
 // The module's own editor.
@@ -455,12 +256,18 @@ std::string Slurp(const std::string& path)
   return s.str();
 }
 
-// Runs aaxhost with the arguments; environment is prepended ("env -u DISPLAY").
+// How the tests start aaxhost: through env, with the leak check off (see
+// the top of the file; nothing to other builds).
+std::string HostCommand(const std::string& environment)
+{
+  return "env " + environment + " ASAN_OPTIONS=detect_leaks=0 '" + std::string(AAXHOST_TEST_EXE) + "'";
+}
+
+// Runs aaxhost with the arguments; environment goes to env ("-u DISPLAY").
 Exit RunHost(const std::string& environment, const std::string& arguments)
 {
   const std::string out = TempPath("aaxhost-editor-out.txt"), err = TempPath("aaxhost-editor-err.txt");
-  const std::string cmd = environment + " '" + std::string(AAXHOST_TEST_EXE) + "' " + arguments + " >'" +
-                          out + "' 2>'" + err + "'";
+  const std::string cmd = HostCommand(environment) + " " + arguments + " >'" + out + "' 2>'" + err + "'";
   const int status = std::system(cmd.c_str());
   Exit e;
   e.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -504,9 +311,8 @@ TEST_P(AAXHostEditorGolden, PictureMatchesItsGolden)
   REQUIRE_MODULE();
   const ScaleCase& c = GetParam();
   const std::string drawn = TempPath("editor-" + std::string(c.name) + ".png");
-  const Exit e =
-      RunHost("env -u DISPLAY", "snapshot '" + ModulePath() + "' '" + drawn + "' --scale " + c.scale +
-                                    " --set Mode=Exciter --audio '" + SilenceFile() + "'");
+  const Exit e = RunHost("-u DISPLAY", "snapshot '" + ModulePath() + "' '" + drawn + "' --scale " + c.scale +
+                                           " --set Mode=Exciter --audio '" + SilenceFile() + "'");
   ASSERT_EQ(e.code, 0) << e.err;
   const std::string golden = std::string(AAXHOST_GOLDEN_DIR) + "/editor-" + c.name + ".png";
   if (WriteGoldensRequested())
@@ -579,7 +385,7 @@ TEST_F(AAXHostLiveEditor, OpeningAndClosingTwentyTimesKeepsTheAudioGoing)
 TEST(AAXHostEditorVerbs, EditWithoutADisplayExitsTwoWithOneLine)
 {
   REQUIRE_MODULE();
-  const Exit e = RunHost("env -u DISPLAY", "edit '" + ModulePath() + "'");
+  const Exit e = RunHost("-u DISPLAY", "edit '" + ModulePath() + "'");
   EXPECT_EQ(e.code, 2);
   EXPECT_NE(e.err.find("no display"), std::string::npos) << e.err;
   EXPECT_EQ(e.err.find('\n'), e.err.size() - 1) << e.err;
@@ -590,8 +396,8 @@ TEST(AAXHostEditorVerbs, SnapshotStartsItsOwnDisplayAndWritesThePicture)
   REQUIRE_MODULE();
   const std::string png = TempPath("aaxhost-snapshot.png");
   fs::remove(png);
-  const Exit e = RunHost("env -u DISPLAY",
-                         "snapshot '" + ModulePath() + "' '" + png + "' --scale 1.5 --set Mode=Exciter");
+  const Exit e =
+      RunHost("-u DISPLAY", "snapshot '" + ModulePath() + "' '" + png + "' --scale 1.5 --set Mode=Exciter");
   ASSERT_EQ(e.code, 0) << e.err;
   int w = 0, h = 0, comp = 0;
   ASSERT_TRUE(stbi_info(png.c_str(), &w, &h, &comp)) << png;
@@ -621,7 +427,7 @@ public:
   explicit EditProcess(const std::string& module)
   {
     const std::string cmd =
-        "exec '" + std::string(AAXHOST_TEST_EXE) + "' edit '" + module + "' >'" + mOut + "' 2>'" + mErr + "'";
+        "exec " + HostCommand("") + " edit '" + module + "' >'" + mOut + "' 2>'" + mErr + "'";
     const char* argv[] = {"/bin/sh", "-c", cmd.c_str(), nullptr};
     if (posix_spawn(&mPid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) mPid = 0;
     mDisplay = XOpenDisplay(nullptr);
