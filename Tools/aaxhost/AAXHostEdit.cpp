@@ -207,8 +207,9 @@ bool LiveEditor::DragToScale(double scale, std::string& error)
   // The corner handle covers the last 15 x 15 pixels; grab it in its middle.
   const int startX = w - 7, startY = h - 7;
   // In scale mode the new scale is the current one times the smaller of the
-  // two ratios of the drag point to the press point; rounding up keeps both
-  // ratios at or above the one asked for, so the smaller one is it.
+  // two ratios of the drag point to the press point. Whole pixels round both
+  // up, so the scale comes out at most one pixel in the press point's
+  // distance from the top-left corner (about 1/240) above the one asked for.
   double ratio = scale / current;
   // At either end of the range a drag past it gives the end itself.
   if (scale <= kMinScale + 1e-9) ratio *= 0.95;
