@@ -282,7 +282,7 @@ TEST_F(KestrineEditorTest, ReopensAfterClosingAndRemembersTheScale)
   for (int round = 0; round < 3; ++round)
   {
     IGraphics& g = Open();
-    mHost->Pump(40);
+    mHost->Pump(40, [] { iplug::Timer::PumpAll(); });
     EXPECT_EQ(g.NControls(), 14);
     mEffect->CloseEditor();
     EXPECT_EQ(mEffect->GetUI(), nullptr);
@@ -292,7 +292,7 @@ TEST_F(KestrineEditorTest, ReopensAfterClosingAndRemembersTheScale)
     EXPECT_EQ(mEffect->GetLastScale(), 1.5f);
     EXPECT_NE(mEffect->OpenEditor(mHost->Handle()), nullptr);
     EXPECT_EQ(mEffect->GetUI()->GetDrawScale(), 1.5f);
-    mHost->Pump(40);
+    mHost->Pump(40, [] { iplug::Timer::PumpAll(); });
     mEffect->CloseEditor();
   }
 }

@@ -14,7 +14,7 @@ public:
   explicit Win32HostWindow(HWND window) : mWindow(window) {}
   ~Win32HostWindow() override { DestroyWindow(mWindow); }
   void* Handle() const override { return mWindow; }
-  void Pump(int ms) override
+  void Pump(int ms, const std::function<void()>& tick) override
   {
     // The framework timers are thread timers: their messages come through
     // this thread's queue like the window's.
@@ -27,6 +27,7 @@ public:
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
       }
+      if (tick) tick();
       Sleep(2);
     } while (std::chrono::steady_clock::now() < end);
   }
