@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Redraws the golden pictures of the vector layer (Tests/Dependencies/NanoVG/Goldens)
-# and of the drawing backend on it (Tests/IGraphics/Goldens) from the native build, on purpose: run it after a deliberate change to what
+# Redraws the golden pictures of the vector layer (Tests/Dependencies/NanoVG/Goldens),
+# of the drawing backend on it (Tests/IGraphics/Goldens) and of the effect's
+# editor (Tests/Examples/Kestrine/Goldens) from the native build, on purpose:
+# run it after a deliberate change to what
 # the layer draws, look at every changed picture, and commit them with the
 # change. The tests themselves never write a golden.
 #
@@ -12,7 +14,7 @@ cd "$ROOT"
 if [[ ! -f build/linux/CMakeCache.txt ]]; then
   cmake --preset linux >/dev/null
 fi
-cmake --build build/linux -j2 --target kvg_tests igraphics_nanovg_tests
+cmake --build build/linux -j2 --target kvg_tests igraphics_nanovg_tests kestrine_editor_tests
 
 XVFB_PID=""
 if [[ -z "${DISPLAY:-}" ]]; then
@@ -30,4 +32,6 @@ trap '[[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null || true' EXIT
 KVG_WRITE_GOLDENS=1 build/linux/Tests/Dependencies/NanoVG/kvg_tests --gtest_filter='SceneTest.*MatchTheirGoldens'
 KVG_WRITE_GOLDENS=1 build/linux/Tests/IGraphics/igraphics_nanovg_tests \
   --gtest_filter='NanoVGTest.ScenesMatchTheirGoldens:NanoVGTest.RedrawingOneDirtyRegionLeavesTheRestAsItWas'
-git status --short -- Tests/Dependencies/NanoVG/Goldens Tests/IGraphics/Goldens
+KVG_WRITE_GOLDENS=1 build/linux/Tests/Examples/Kestrine/kestrine_editor_tests \
+  --gtest_filter='KestrineEditorTest.DrawsAsTheStoredPicturesAtEachScale'
+git status --short -- Tests/Dependencies/NanoVG/Goldens Tests/IGraphics/Goldens Tests/Examples/Kestrine/Goldens

@@ -9,7 +9,9 @@
 #include "ICornerResizerControl.h"
 #include "IGraphics.h"
 #include "IVectorControls.h"
+#include "IGraphicsNanoVG.h"
 #include "KestrineControls.h"
+#include "VectorTestSupport.h"
 
 #include <cmath>
 #include <typeinfo>
@@ -293,6 +295,42 @@ TEST_F(KestrineEditorTest, ReopensAfterClosingAndRemembersTheScale)
     EXPECT_NE(mEffect->OpenEditor(mHost->Handle()), nullptr);
     EXPECT_EQ(mEffect->GetUI()->GetDrawScale(), 1.5f);
     mHost->Pump(40, [] { iplug::Timer::PumpAll(); });
+    mEffect->CloseEditor();
+  }
+}
+
+// The editor as it draws at each of its scale limits and at 1, after the
+// first frames, compared with the stored pictures (within the few levels an
+// antialiased edge moves between OpenGL implementations).
+TEST_F(KestrineEditorTest, DrawsAsTheStoredPicturesAtEachScale)
+{
+  struct Case
+  {
+    float scale;
+    const char* golden;
+    int w, h;
+  } const cases[] = {
+      {1.f, "kestrine_editor_1x", 580, 250},
+      {1.5f, "kestrine_editor_1.5x", 870, 375},
+      {0.67f, "kestrine_editor_0.67x", 388, 167},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.golden);
+    IGraphics& g = Open();
+    if (c.scale != 1.f) g.Resize(580, 250, c.scale);
+    mHost->Pump(150, [] { iplug::Timer::PumpAll(); });
+    auto& backend = static_cast<IGraphicsNanoVG&>(g);
+    kvg_test::Picture picture;
+    picture.w = backend.FramebufferWidth();
+    picture.h = backend.FramebufferHeight();
+    EXPECT_EQ(picture.w, c.w);
+    EXPECT_EQ(picture.h, c.h);
+    backend.ActivateGLContext();
+    backend.ReadFramebuffer(picture.rgba);
+    backend.DeactivateGLContext();
+    ASSERT_EQ(picture.rgba.size(), static_cast<size_t>(c.w) * c.h * 4);
+    EXPECT_TRUE(kvg_test::MatchesGolden(c.golden, picture));
     mEffect->CloseEditor();
   }
 }
