@@ -9,6 +9,10 @@
 namespace kestrine_test
 {
 
+// The handle the test program's own embedded resources are found with
+// (null where resources are a linked table rather than module resources).
+void* TestModuleHandle();
+
 class EditorHostWindow
 {
 public:

@@ -42,6 +42,11 @@ private:
 };
 } // namespace
 
+void* TestModuleHandle()
+{
+  return nullptr;
+}
+
 std::unique_ptr<EditorHostWindow> EditorHostWindow::Create(int width, int height)
 {
   Display* display = nullptr;

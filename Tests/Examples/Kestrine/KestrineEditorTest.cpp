@@ -2,6 +2,7 @@
 // delegate's OpenEditor inside a window of the test's own, on this
 // platform's real window and drawing backend): the layout, the dimming of
 // the exciter controls and the meter refresh.
+#include "AAX_Exports.h"
 #include "EditorHostWindow.h"
 #include "KestrineEffectHarness.h"
 
@@ -29,6 +30,9 @@ class KestrineEditorTest : public testing::Test
 protected:
   void SetUp() override
   {
+    // The editor finds its pictures through the module handle, here the
+    // test program's own (its resources are embedded from the same list).
+    AAX::SetModuleHandle(kestrine_test::TestModuleHandle());
     mHost = kestrine_test::EditorHostWindow::Create(900, 400);
     ASSERT_NE(mHost, nullptr) << "no display to open the editor on (./kestrine starts Xvfb)";
   }

@@ -4,6 +4,7 @@
 // platform's real window.
 #include "AAXTestHost.h"
 #include "AAX_CEffectGUI_IPLUG.h"
+#include "AAX_Exports.h"
 #include "EditorHostWindow.h"
 #include "IGraphics.h"
 #include "Kestrine.h"
@@ -63,6 +64,9 @@ class EditorBindingTest : public testing::Test
 protected:
   void SetUp() override
   {
+    // The editor finds its pictures through the module handle, here the
+    // test program's own (its resources are embedded from the same list).
+    AAX::SetModuleHandle(kestrine_test::TestModuleHandle());
     mWindow = kestrine_test::EditorHostWindow::Create(900, 500);
     ASSERT_NE(mWindow, nullptr) << "no display (./kestrine starts Xvfb)";
     mContainer = std::make_unique<ViewContainer>(mWindow->Handle());
