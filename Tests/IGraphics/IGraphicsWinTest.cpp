@@ -1,8 +1,8 @@
 // The Windows editor window, opened for real (under Wine with Xvfb in the
 // cross build) as a child of a test host window: messages sent to it reach
 // the controls, the value entry filters and commits on the next tick, the
-// display clock, the monitor scale, clipboard and cursors, and repeated
-// opening and closing leaves nothing behind.
+// display clock, the monitor scale, clipboard and cursors, fonts from memory
+// and by family, and repeated opening and closing leaves nothing behind.
 #include "GraphicsFixture.h"
 #include "IGraphicsWin.h"
 
@@ -10,6 +10,10 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -331,6 +335,283 @@ TEST_F(WinWindowTest, NativeMenuCarriesSubmenusColumnsAndFlags)
   GetMenuStringW(nested, 0, text, 16, MF_BYPOSITION);
   EXPECT_STREQ(text, L"C");
   DestroyMenu(native);
+}
+
+// ----- Fonts
+
+std::vector<unsigned char> ReadFile(const char* path)
+{
+  std::ifstream f(path, std::ios::binary);
+  return std::vector<unsigned char>((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+// Bytes placed so that the byte after the last one is a no-access page: a
+// read past the end faults instead of going unnoticed.
+class GuardedBytes
+{
+public:
+  explicit GuardedBytes(const std::vector<unsigned char>& bytes)
+  {
+    const size_t page = 4096;
+    const size_t span = (bytes.size() + page - 1) / page * page;
+    mBase = static_cast<unsigned char*>(
+        VirtualAlloc(nullptr, span + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    DWORD old = 0;
+    VirtualProtect(mBase + span, page, PAGE_NOACCESS, &old);
+    mData = mBase + span - bytes.size();
+    if (!bytes.empty()) std::memcpy(mData, bytes.data(), bytes.size());
+    mSize = bytes.size();
+  }
+  ~GuardedBytes() { VirtualFree(mBase, 0, MEM_RELEASE); }
+  GuardedBytes(const GuardedBytes&) = delete;
+  GuardedBytes& operator=(const GuardedBytes&) = delete;
+  const unsigned char* data() const { return mData; }
+  size_t size() const { return mSize; }
+
+private:
+  unsigned char* mBase = nullptr;
+  unsigned char* mData = nullptr;
+  size_t mSize = 0;
+};
+
+void Put16(std::vector<unsigned char>& b, size_t at, unsigned v)
+{
+  b[at] = static_cast<unsigned char>(v >> 8);
+  b[at + 1] = static_cast<unsigned char>(v);
+}
+void Put32(std::vector<unsigned char>& b, size_t at, uint32_t v)
+{
+  Put16(b, at, v >> 16);
+  Put16(b, at + 2, v & 0xFFFF);
+}
+
+struct NameRecord
+{
+  unsigned platform, encoding, language, id;
+  std::string text; // ASCII; stored as UTF-16BE except on platform 1
+};
+
+// A font file of one face with a 'name' table and, when weight > 0, an
+// 'OS/2' table (weight and fsSelection): enough for the name reader.
+std::vector<unsigned char> MakeFont(const std::vector<NameRecord>& records, unsigned weight = 0,
+                                    unsigned selection = 0)
+{
+  std::vector<unsigned char> strings;
+  std::vector<unsigned char> name(6 + records.size() * 12);
+  Put16(name, 2, static_cast<unsigned>(records.size()));
+  Put16(name, 4, static_cast<unsigned>(name.size()));
+  for (size_t i = 0; i < records.size(); ++i)
+  {
+    const NameRecord& r = records[i];
+    const size_t at = 6 + i * 12, start = strings.size();
+    for (char ch : r.text)
+    {
+      if (r.platform != 1) strings.push_back(0);
+      strings.push_back(static_cast<unsigned char>(ch));
+    }
+    Put16(name, at, r.platform);
+    Put16(name, at + 2, r.encoding);
+    Put16(name, at + 4, r.language);
+    Put16(name, at + 6, r.id);
+    Put16(name, at + 8, static_cast<unsigned>(strings.size() - start));
+    Put16(name, at + 10, static_cast<unsigned>(start));
+  }
+  name.insert(name.end(), strings.begin(), strings.end());
+  std::vector<unsigned char> os2(weight ? 96 : 0);
+  if (weight)
+  {
+    Put16(os2, 4, weight);
+    Put16(os2, 62, selection);
+  }
+  const unsigned tables = weight ? 2 : 1;
+  std::vector<unsigned char> font(12 + 16 * tables);
+  Put32(font, 0, 0x00010000);
+  Put16(font, 4, tables);
+  auto addTable = [&](size_t slot, const char* tag, const std::vector<unsigned char>& data)
+  {
+    std::memcpy(&font[12 + slot * 16], tag, 4);
+    Put32(font, 12 + slot * 16 + 8, static_cast<uint32_t>(font.size()));
+    Put32(font, 12 + slot * 16 + 12, static_cast<uint32_t>(data.size()));
+    font.insert(font.end(), data.begin(), data.end());
+  };
+  addTable(0, "name", name);
+  if (weight) addTable(1, "OS/2", os2);
+  return font;
+}
+
+TEST_F(WinWindowTest, FontNamesComeFromTheFontsOwnTables)
+{
+  const std::vector<unsigned char> poppins = ReadFile(KESTRINE_TEST_FONT_FILE);
+  ASSERT_GT(poppins.size(), 1000u);
+  const std::vector<NameRecord> alpha = {{3, 1, 0x409, 1, "Alpha"}, {3, 1, 0x409, 2, "Bold"}};
+  const struct
+  {
+    const char* what;
+    std::vector<unsigned char> bytes;
+    int face;
+    bool ok;
+    const char* family;
+    const char* gdiFamily;
+    const char* style;
+    int weight;
+    bool italic;
+  } cases[] = {
+      {"the editor's font", poppins, 0, true, "Poppins", "Poppins Medium", "Regular", 500, false},
+      {"legacy names only", MakeFont(alpha, 700, 0x20), 0, true, "Alpha", "Alpha", "Bold", 700, false},
+      {"typographic family", MakeFont({{3, 1, 0x409, 1, "Alpha Light"}, {3, 1, 0x409, 16, "Alpha"}}, 300, 1),
+       0, true, "Alpha", "Alpha Light", "Italic", 300, true},
+      {"English preferred", MakeFont({{3, 1, 0x407, 1, "Alpha DE"}, {3, 1, 0x409, 1, "Alpha"}}), 0, true,
+       "Alpha", "Alpha", "Regular", 400, false},
+      {"Macintosh names", MakeFont({{1, 0, 0, 1, "Mac Alpha"}}), 0, true, "Mac Alpha", "Mac Alpha", "Regular",
+       400, false},
+      {"no family", MakeFont({{3, 1, 0x409, 2, "Bold"}}), 0, false, "", "", "", 400, false},
+      {"unreadable encoding", MakeFont({{3, 5, 0x409, 1, "Alpha"}}), 0, false, "", "", "", 400, false},
+      {"face 1 of a single font", MakeFont(alpha), 1, false, "", "", "", 400, false},
+      {"empty", {}, 0, false, "", "", "", 400, false},
+      {"garbage", std::vector<unsigned char>(64, 0xAB), 0, false, "", "", "", 400, false},
+  };
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    GuardedBytes bytes(c.bytes);
+    IGraphicsWin::FontNames names;
+    ASSERT_EQ(IGraphicsWin::ReadFontNames(bytes.data(), bytes.size(), c.face, names), c.ok);
+    if (!c.ok) continue;
+    EXPECT_EQ(names.family, c.family);
+    EXPECT_EQ(names.gdiFamily, c.gdiFamily);
+    EXPECT_EQ(names.style, c.style);
+    EXPECT_EQ(names.weight, c.weight);
+    EXPECT_EQ(names.italic, c.italic);
+  }
+}
+
+TEST_F(WinWindowTest, CorruptFontTablesAreRejectedWithoutReadingPastTheEnd)
+{
+  const std::vector<unsigned char> good =
+      MakeFont({{3, 1, 0x409, 1, "Alpha"}, {3, 1, 0x409, 2, "Bold"}}, 700, 0x20);
+  const size_t nameRecord = 12 + 2 * 16; // the name table follows the two directory entries
+  const struct
+  {
+    const char* what;
+    std::function<void(std::vector<unsigned char>&)> corrupt;
+  } cases[] = {
+      {"table count past the end", [](std::vector<unsigned char>& b) { Put16(b, 4, 0xFFFF); }},
+      {"name table past the end", [](std::vector<unsigned char>& b) { Put32(b, 12 + 12, 0x7FFFFFF0); }},
+      {"name offset past the end", [](std::vector<unsigned char>& b) { Put32(b, 12 + 8, 0xFFFFFFF0); }},
+      {"record count past the table", [&](std::vector<unsigned char>& b) { Put16(b, nameRecord + 2, 5000); }},
+      {"strings past the table", [&](std::vector<unsigned char>& b) { Put16(b, nameRecord + 4, 0xFFF0); }},
+      {"family text past the table",
+       [&](std::vector<unsigned char>& b) { Put16(b, nameRecord + 6 + 8, 0xFFF0); }},
+      {"collection of too many faces",
+       [](std::vector<unsigned char>& b)
+       {
+         std::vector<unsigned char> head(12);
+         std::memcpy(head.data(), "ttcf", 4);
+         Put32(head, 8, 0x7FFFFFFF);
+         b = head;
+       }},
+      {"collection face past the end",
+       [](std::vector<unsigned char>& b)
+       {
+         std::vector<unsigned char> head(16);
+         std::memcpy(head.data(), "ttcf", 4);
+         Put32(head, 8, 1);
+         Put32(head, 12, 0xFFFFFF00);
+         b = head;
+       }},
+  };
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    std::vector<unsigned char> bytes = good;
+    c.corrupt(bytes);
+    GuardedBytes guarded(bytes);
+    IGraphicsWin::FontNames names;
+    EXPECT_FALSE(IGraphicsWin::ReadFontNames(guarded.data(), guarded.size(), 0, names));
+  }
+  // Every cut of a good font: up to the end of the name table nothing is
+  // read; a cut OS/2 table (the last one) is ignored, leaving the names.
+  const size_t os2At = good.size() - 96;
+  for (size_t n = 0; n < good.size(); ++n)
+  {
+    std::vector<unsigned char> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n));
+    GuardedBytes guarded(cut);
+    IGraphicsWin::FontNames names;
+    const bool ok = IGraphicsWin::ReadFontNames(guarded.data(), guarded.size(), 0, names);
+    EXPECT_EQ(ok, n >= os2At) << n;
+    if (ok)
+    {
+      EXPECT_EQ(names.weight, 400) << n;
+    }
+  }
+}
+
+std::wstring SelectedFaceOf(HFONT font)
+{
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ previous = SelectObject(dc, font);
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, face);
+  SelectObject(dc, previous);
+  DeleteDC(dc);
+  return face;
+}
+
+TEST_F(WinWindowTest, FontsLoadFromBytesAndByFamilyName)
+{
+  GraphicsPlugin p;
+  IGraphicsWin g(p, 580, 250, 60, 1.f);
+  const std::vector<unsigned char> poppins = ReadFile(KESTRINE_TEST_FONT_FILE);
+  PlatformFontPtr fromBytes = g.LoadPlatformFont("p", poppins.data(), static_cast<int>(poppins.size()));
+  ASSERT_NE(fromBytes, nullptr);
+  const auto* font = dynamic_cast<const IGraphicsWin::Font*>(fromBytes.get());
+  ASSERT_NE(font, nullptr);
+  EXPECT_STREQ(font->GetFamily(), "Poppins");
+  EXPECT_STREQ(font->GetStyleName(), "Regular");
+  EXPECT_FALSE(font->IsSystem());
+  EXPECT_EQ(font->GetDataSize(), static_cast<int>(poppins.size()));
+  HFONT gdi = CreateFontIndirectW(&font->GetLogFont());
+  EXPECT_EQ(SelectedFaceOf(gdi), L"Poppins Medium") << "GDI selects the installed face";
+  DeleteObject(gdi);
+
+  // While installed for the process, the face is also there by its name.
+  PlatformFontPtr byName = g.LoadPlatformFont("q", "Poppins Medium", kFontStyleNormal);
+  ASSERT_NE(byName, nullptr);
+  const auto* named = dynamic_cast<const IGraphicsWin::Font*>(byName.get());
+  ASSERT_NE(named, nullptr);
+  EXPECT_TRUE(named->IsSystem());
+  EXPECT_STREQ(named->GetStyleName(), "Regular");
+  IGraphicsWin::FontNames names;
+  ASSERT_TRUE(IGraphicsWin::ReadFontNames(named->GetData(), static_cast<size_t>(named->GetDataSize()),
+                                          named->GetFaceIdx(), names))
+      << "the bytes GDI gave are the font's";
+  EXPECT_EQ(names.family, "Poppins");
+
+  const unsigned char shortBytes[] = {0, 1, 0, 0, 0, 1};
+  EXPECT_EQ(g.LoadPlatformFont("r", shortBytes, static_cast<int>(sizeof(shortBytes))), nullptr);
+  EXPECT_EQ(g.LoadPlatformFont("r", "Kestrine No Such Family", kFontStyleBold), nullptr)
+      << "another family selected in its place does not count";
+  EXPECT_EQ(g.LoadPlatformFont("r", "", kFontStyleNormal), nullptr);
+}
+
+TEST_F(WinWindowTest, ValueEntryUsesTheLoadedFontAtItsPixelHeight)
+{
+  GraphicsPlugin p;
+  IGraphicsWin g(p, 580, 250, 60, 1.5f);
+  g.SetVerticalBlankMode(false);
+  ASSERT_NE(g.OpenWindow(mHost), nullptr);
+  ASSERT_TRUE(g.LoadFontResource("Poppins-Medium", KESTRINE_TEST_FONT_FILE));
+  ITextStyle style;
+  style.mSize = 20.f;
+  g.CreatePlatformTextEntry(0, style, IRect(10, 10, 110, 60), 8, "1");
+  ASSERT_NE(g.GetEditFont(), nullptr);
+  LOGFONTW lf{};
+  ASSERT_TRUE(GetObjectW(g.GetEditFont(), sizeof(lf), &lf));
+  EXPECT_EQ(lf.lfHeight, 30) << "1.5 x 20 device pixels";
+  EXPECT_EQ(lf.lfWeight, 500);
+  EXPECT_EQ(SelectedFaceOf(g.GetEditFont()), L"Poppins Medium");
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(g.GetEditWindow(), WM_GETFONT, 0, 0)), g.GetEditFont());
+  g.CloseWindow();
 }
 
 int CountThreads()
