@@ -3,6 +3,7 @@
 #include "IGraphicsResources.h"
 #include "IPlugLogger.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -349,7 +350,10 @@ void* IGraphicsWin::OpenWindow(void* parent)
   }
   ApplyScreenScale(std::floor(screen));
   GetDelegate()->RunLayout(this);
+  if (MultiTouchEnabled() && (GetSystemMetrics(SM_DIGITIZER) & NID_MULTI_INPUT))
+    mTouchRegistered = RegisterTouchWindow(mWnd, 0) != FALSE;
   MarkAllDirty();
+  if (TooltipsEnabled()) CreateTooltipWindow();
   if (mGLRC) DeactivateGLContext();
   GetDelegate()->EditorOpened();
   return mWnd;
@@ -371,6 +375,13 @@ void IGraphicsWin::CloseWindow()
     wglDeleteContext(mGLRC);
     mGLRC = nullptr;
   }
+  if (mTooltipWnd) DestroyWindow(mTooltipWnd);
+  mTooltipWnd = nullptr;
+  mTooltipVisible = false;
+  mTooltipIdx = -1;
+  if (mTouchRegistered) UnregisterTouchWindow(mWnd);
+  mTouchRegistered = false;
+  mTouchPoints.clear();
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mWnd, GWLP_HINSTANCE));
   SetWindowLongPtrW(mWnd, GWLP_USERDATA, 0);
   DestroyWindow(mWnd);
@@ -757,11 +768,21 @@ LRESULT IGraphicsWin::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
     }
     mLastX = info.x;
     mLastY = info.y;
-    if (OnMouseOver(info.x, info.y, info.ms))
+    const bool over = OnMouseOver(info.x, info.y, info.ms);
+    // A tooltip belongs to one control: another one (or none) under the
+    // mouse hides it, and a new hover shows the new one's.
+    const bool newTip = TooltipsEnabled() && GetMouseOverIdx() != mTooltipIdx;
+    if (newTip) HideTooltip();
+    if (over)
     {
       TRACKMOUSEEVENT t{};
       t.cbSize = sizeof(t);
       t.dwFlags = TME_LEAVE;
+      if (newTip)
+      {
+        t.dwFlags |= TME_HOVER;
+        t.dwHoverTime = HOVER_DEFAULT;
+      }
       t.hwndTrack = hWnd;
       TrackMouseEvent(&t);
     }
@@ -772,6 +793,7 @@ LRESULT IGraphicsWin::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
   case WM_MBUTTONDOWN:
   {
     if (mPenOrTouch) return 0;
+    HideTooltip();
     if (mEditWnd)
     {
       mEditState = mEditState == kEditFocused ? kEditCancel : kEditCommit;
@@ -815,13 +837,161 @@ LRESULT IGraphicsWin::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
                  MouseInfoOf(lParam, GET_KEYSTATE_WPARAM(wParam)).ms, static_cast<float>(delta));
     return 0;
   }
+  case WM_MOUSEHOVER:
+    ShowTooltip();
+    return 0;
   case WM_MOUSELEAVE:
+    HideTooltip();
     OnMouseOut();
     return 0;
+  case WM_DROPFILES:
+    OnDropFiles(reinterpret_cast<HDROP>(wParam));
+    return 0;
+  case WM_TOUCH:
+  {
+    const UINT count = LOWORD(wParam);
+    auto touch = reinterpret_cast<HTOUCHINPUT>(lParam);
+    std::vector<TOUCHINPUT> inputs(count);
+    if (count == 0 || !GetTouchInputInfo(touch, count, inputs.data(), sizeof(TOUCHINPUT))) break;
+    OnTouchInputs(inputs.data(), static_cast<int>(count));
+    CloseTouchInputHandle(touch);
+    return 0;
+  }
   default:
     break;
   }
   return DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
+// ----- Tooltips, dropped files, touch
+
+void IGraphicsWin::CreateTooltipWindow()
+{
+  INITCOMMONCONTROLSEX icc{};
+  icc.dwSize = sizeof(icc);
+  icc.dwICC = ICC_WIN95_CLASSES;
+  InitCommonControlsEx(&icc);
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mWnd, GWLP_HINSTANCE));
+  mTooltipWnd = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, mWnd, nullptr, instance, nullptr);
+  bool ok = mTooltipWnd != nullptr;
+  if (ok)
+  {
+    SetWindowPos(mTooltipWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // One tool for the whole editor; the tooltip subclasses the window to
+    // see its mouse messages. The older record size works with every
+    // common-controls version a host may have activated.
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = mWnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(mWnd);
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    ok = SendMessageW(mTooltipWnd, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != FALSE;
+    if (ok) SendMessageW(mTooltipWnd, TTM_SETMAXTIPWIDTH, 0, 250);
+  }
+  if (!ok)
+  {
+    Trace(TRACELOC, "no tooltip window (error %lu): tooltips are off", GetLastError());
+    if (mTooltipWnd) DestroyWindow(mTooltipWnd);
+    mTooltipWnd = nullptr;
+    EnableTooltips(false);
+  }
+}
+
+namespace
+{
+void SetToolText(HWND tooltip, HWND wnd, const std::wstring& text)
+{
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = wnd;
+  tool.uId = reinterpret_cast<UINT_PTR>(wnd);
+  tool.lpszText = const_cast<wchar_t*>(text.c_str());
+  SendMessageW(tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+} // namespace
+
+void IGraphicsWin::ShowTooltip()
+{
+  if (!mTooltipWnd) return;
+  const int idx = GetMouseOverIdx();
+  const IControl* control = idx >= 0 ? GetControl(idx) : nullptr;
+  SetToolText(mTooltipWnd, mWnd, control ? Widen(control->GetTooltip().c_str()) : std::wstring());
+  mTooltipVisible = true;
+  mTooltipIdx = idx;
+}
+
+void IGraphicsWin::HideTooltip()
+{
+  if (!mTooltipWnd || !mTooltipVisible) return;
+  SetToolText(mTooltipWnd, mWnd, std::wstring()); // an empty text shows nothing
+  SendMessageW(mTooltipWnd, TTM_POP, 0, 0);
+  mTooltipVisible = false;
+  mTooltipIdx = -1;
+}
+
+void IGraphicsWin::OnDropFiles(HDROP drop)
+{
+  wchar_t path[1025] = {}; // up to 1024 characters
+  if (DragQueryFileW(drop, 0, path, 1025) > 0)
+  {
+    POINT p{};
+    DragQueryPoint(drop, &p); // client pixels
+    const float total = GetTotalScale();
+    const std::string utf8 = Narrow(path);
+    OnFileDrop(utf8.c_str(), static_cast<float>(p.x) / total, static_cast<float>(p.y) / total);
+  }
+  DragFinish(drop);
+}
+
+void IGraphicsWin::OnTouchInputs(const TOUCHINPUT* inputs, int count)
+{
+  if (!mWnd || !inputs || count <= 0) return;
+  POINT origin{0, 0};
+  ClientToScreen(mWnd, &origin);
+  const float total = GetTotalScale();
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  const bool control = GetKeyState(VK_CONTROL) < 0;
+  const bool alt = GetKeyState(VK_MENU) < 0;
+  std::vector<IMouseInfo> downs, moves, ups;
+  for (int i = 0; i < count; ++i)
+  {
+    const TOUCHINPUT& t = inputs[i];
+    const bool up = (t.dwFlags & TOUCHEVENTF_UP) != 0;
+    IMouseInfo info;
+    // Hundredths of a screen pixel to logical units.
+    info.x = (static_cast<float>(t.x) / 100.f - static_cast<float>(origin.x)) / total;
+    info.y = (static_cast<float>(t.y) / 100.f - static_cast<float>(origin.y)) / total;
+    info.ms = IMouseMods(!up, false, shift, control, alt, t.dwID);
+    if (t.dwMask & TOUCHINPUTMASKF_CONTACTAREA)
+      info.ms.touchRadius =
+          static_cast<float>(t.cxContact > t.cyContact ? t.cxContact : t.cyContact) / 200.f / total;
+    if (t.dwFlags & TOUCHEVENTF_DOWN)
+    {
+      mTouchPoints[t.dwID] = {info.x, info.y};
+      downs.push_back(info);
+    }
+    else if (up)
+    {
+      mTouchPoints.erase(t.dwID);
+      ups.push_back(info);
+    }
+    else if (t.dwFlags & TOUCHEVENTF_MOVE)
+    {
+      auto last = mTouchPoints.find(t.dwID);
+      if (last == mTouchPoints.end()) continue; // its down went elsewhere
+      info.dX = info.x - last->second.first;
+      info.dY = info.y - last->second.second;
+      last->second = {info.x, info.y};
+      moves.push_back(info);
+    }
+  }
+  mPenOrTouch = true;
+  if (!downs.empty()) OnMouseDown(downs);
+  if (!moves.empty()) OnMouseDrag(moves);
+  if (!ups.empty()) OnMouseUp(ups);
 }
 
 // ----- Value entry
@@ -885,6 +1055,7 @@ LRESULT CALLBACK IGraphicsWin::EditProc(HWND hWnd, UINT msg, WPARAM wParam, LPAR
 {
   auto* self = reinterpret_cast<IGraphicsWin*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
   if (!self || !self->mEditProc) return DefWindowProcW(hWnd, msg, wParam, lParam);
+  self->HideTooltip(); // a tip over the entry would hide what is typed
   switch (msg)
   {
   case WM_SETFOCUS:

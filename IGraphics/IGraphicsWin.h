@@ -2,7 +2,8 @@
 // WGL context for the vector backend, driven by a display clock (a thread
 // that waits for the monitor's vertical blank, or a 15 ms-ish timer), with
 // window messages turned into the context's events, a native edit control
-// for typed values, cursors, clipboard, fonts and the common dialogs.
+// for typed values, tooltips, touch, dropped files, cursors, clipboard,
+// fonts and the common dialogs.
 //
 // Threads: everything runs on the user-interface thread that opened the
 // window, except the vertical-blank thread, which only waits and posts
@@ -174,6 +175,20 @@ public:
   // The value entry's GDI font (nothing while no entry is open).
   HFONT GetEditFont() const { return mEditFont; }
 
+  // Tooltips (when enabled before the window opens): the tooltip window, and
+  // which control's text it shows (-1 none).
+  HWND GetTooltipWindow() const { return mTooltipWnd; }
+  bool TooltipVisible() const { return mTooltipVisible; }
+  int TooltipControlIdx() const { return mTooltipIdx; }
+
+  // Touch input as WM_TOUCH delivers it (screen positions in hundredths of a
+  // pixel): downs, moves and ups go to the context as lists of mouse infos
+  // carrying the touch id and contact radius. Public so that a test can feed
+  // points where no digitizer exists.
+  void OnTouchInputs(const TOUCHINPUT* inputs, int count);
+  // Whether OpenWindow registered the window for touch.
+  bool RegisteredForTouch() const { return mTouchRegistered; }
+
 private:
   static LRESULT CALLBACK WndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK EditProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -185,6 +200,10 @@ private:
   void DestroyEditWindow();
   void Paint();
   IMouseInfo MouseInfoOf(LPARAM lParam, WPARAM wParam);
+  void CreateTooltipWindow();
+  void ShowTooltip();
+  void HideTooltip();
+  void OnDropFiles(HDROP drop);
 
   HWND mWnd = nullptr;
   HWND mParentWnd = nullptr;
@@ -203,6 +222,15 @@ private:
   IRect mEditRect;
   int mEditParamIdx = -1;
   int mEditState = kEditNone;
+
+  // Tooltips.
+  HWND mTooltipWnd = nullptr;
+  bool mTooltipVisible = false;
+  int mTooltipIdx = -1;
+
+  // Touch: where each touch id was last seen (logical units), for drag deltas.
+  bool mTouchRegistered = false;
+  std::map<DWORD, std::pair<float, float>> mTouchPoints;
 
   int mCursorShape = kCursorArrow;
   bool mPenOrTouch = false;

@@ -1,12 +1,17 @@
 // The Windows editor window, opened for real (under Wine with Xvfb in the
 // cross build) as a child of a test host window: messages sent to it reach
 // the controls, the value entry filters and commits on the next tick, the
-// display clock, the monitor scale, clipboard and cursors, fonts from memory
-// and by family, and repeated opening and closing leaves nothing behind.
+// display clock, the monitor scale, clipboard and cursors, tooltips, dropped
+// files, touch points, fonts from memory and by family, and repeated opening
+// and closing leaves nothing behind.
 #include "GraphicsFixture.h"
 #include "IGraphicsWin.h"
 
 #include <tlhelp32.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <chrono>
 #include <cstdio>
@@ -337,6 +342,301 @@ TEST_F(WinWindowTest, NativeMenuCarriesSubmenusColumnsAndFlags)
   DestroyMenu(native);
 }
 
+// ----- Tooltips
+
+std::wstring ToolText(HWND tooltip, HWND wnd)
+{
+  wchar_t text[128] = {};
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = wnd;
+  tool.uId = reinterpret_cast<UINT_PTR>(wnd);
+  tool.lpszText = text;
+  SendMessageW(tooltip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
+  return text;
+}
+
+TEST_F(WinWindowTest, TooltipShowsTheHoveredControlsTextUntilAnotherIsHovered)
+{
+  GraphicsPlugin p;
+  p.SetLayoutFunc(
+      [](IGraphics* g)
+      {
+        g->AddControl(new TestControl(IRect(0, 0, 580, 250)));
+        g->AddControl(new TestControl(IRect(100, 50, 200, 150)))->SetTooltip("Drive \xE2\x86\x92 clipper");
+        g->AddControl(new TestControl(IRect(300, 50, 400, 150)));
+      });
+  IGraphicsWin g(p, 580, 250, 60, 1.f);
+  g.SetVerticalBlankMode(false);
+  g.EnableTooltips(true);
+  HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+  ASSERT_NE(w, nullptr);
+  HWND tip = g.GetTooltipWindow();
+  ASSERT_NE(tip, nullptr);
+  wchar_t cls[32] = {};
+  GetClassNameW(tip, cls, 32);
+  EXPECT_STREQ(cls, L"tooltips_class32");
+  EXPECT_TRUE(GetWindowLongW(tip, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(GetWindowLongW(tip, GWL_STYLE) & (TTS_ALWAYSTIP | TTS_NOPREFIX), TTS_ALWAYSTIP | TTS_NOPREFIX);
+  EXPECT_EQ(SendMessageW(tip, TTM_GETMAXTIPWIDTH, 0, 0), 250);
+  EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+
+  SendMessageW(w, WM_MOUSEMOVE, 0, Point(150, 100));
+  EXPECT_FALSE(g.TooltipVisible()) << "shown on hover, not on the move";
+  SendMessageW(w, WM_MOUSEHOVER, 0, Point(150, 100));
+  EXPECT_TRUE(g.TooltipVisible());
+  EXPECT_EQ(g.TooltipControlIdx(), 1);
+  EXPECT_EQ(ToolText(tip, w), L"Drive \u2192 clipper");
+  SendMessageW(w, WM_MOUSEMOVE, 0, Point(160, 110));
+  EXPECT_TRUE(g.TooltipVisible()) << "moving within the control keeps it";
+  SendMessageW(w, WM_MOUSEMOVE, 0, Point(350, 100));
+  EXPECT_FALSE(g.TooltipVisible());
+  EXPECT_EQ(g.TooltipControlIdx(), -1);
+  EXPECT_EQ(ToolText(tip, w), L"");
+  SendMessageW(w, WM_MOUSEHOVER, 0, Point(350, 100));
+  EXPECT_TRUE(g.TooltipVisible());
+  EXPECT_EQ(g.TooltipControlIdx(), 2);
+  EXPECT_EQ(ToolText(tip, w), L"") << "a control without a tooltip shows an empty tip";
+  g.CloseWindow();
+  EXPECT_EQ(g.GetTooltipWindow(), nullptr);
+  EXPECT_FALSE(IsWindow(tip));
+
+  IGraphicsWin plain(p, 580, 250, 60, 1.f);
+  plain.SetVerticalBlankMode(false);
+  ASSERT_NE(plain.OpenWindow(mHost), nullptr);
+  EXPECT_EQ(plain.GetTooltipWindow(), nullptr) << "only when enabled";
+  plain.CloseWindow();
+}
+
+TEST_F(WinWindowTest, TooltipHidesOnClickLeaveAndValueEntry)
+{
+  struct Case
+  {
+    const char* what;
+    std::function<void(IGraphicsWin&, HWND)> act;
+  };
+  const Case cases[] = {
+      {"left button",
+       [](IGraphicsWin&, HWND w)
+       {
+         SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, Point(150, 100));
+         SendMessageW(w, WM_LBUTTONUP, 0, Point(150, 100));
+       }},
+      {"right button",
+       [](IGraphicsWin&, HWND w)
+       {
+         SendMessageW(w, WM_RBUTTONDOWN, MK_RBUTTON, Point(150, 100));
+         SendMessageW(w, WM_RBUTTONUP, 0, Point(150, 100));
+       }},
+      {"mouse leave", [](IGraphicsWin&, HWND w) { SendMessageW(w, WM_MOUSELEAVE, 0, 0); }},
+      {"value entry",
+       [](IGraphicsWin& g, HWND)
+       {
+         g.CreatePlatformTextEntry(0, ITextStyle(), IRect(10, 10, 110, 60), 8, "1");
+         ASSERT_NE(g.GetEditWindow(), nullptr);
+         SendMessageW(g.GetEditWindow(), WM_CHAR, L'2', 0);
+       }},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    GraphicsPlugin p;
+    p.SetLayoutFunc(
+        [](IGraphics* g)
+        {
+          g->AddControl(new TestControl(IRect(0, 0, 580, 250)));
+          g->AddControl(new TestControl(IRect(100, 50, 200, 150)))->SetTooltip("Drive");
+        });
+    IGraphicsWin g(p, 580, 250, 60, 1.f);
+    g.SetVerticalBlankMode(false);
+    g.EnableTooltips(true);
+    HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+    ASSERT_NE(w, nullptr);
+    SendMessageW(w, WM_MOUSEMOVE, 0, Point(150, 100));
+    SendMessageW(w, WM_MOUSEHOVER, 0, Point(150, 100));
+    ASSERT_TRUE(g.TooltipVisible());
+    c.act(g, w);
+    EXPECT_FALSE(g.TooltipVisible());
+    EXPECT_EQ(g.TooltipControlIdx(), -1);
+    EXPECT_EQ(ToolText(g.GetTooltipWindow(), w), L"");
+    g.CloseWindow();
+  }
+}
+
+// ----- Dropped files
+
+class DropControl : public IControl
+{
+public:
+  explicit DropControl(const IRect& r) : IControl(r) {}
+  void Draw(IGraphics&) override {}
+  void OnFileDrop(const char* path) override { mDrops.push_back(path); }
+  std::vector<std::string> mDrops;
+};
+
+// What the shell hands a window for a drop: a DROPFILES record with one
+// wide path, the point in client pixels.
+HGLOBAL MakeDrop(const std::wstring& path, POINT at)
+{
+  const size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+  HGLOBAL mem = GlobalAlloc(GHND, bytes);
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(mem));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->pt = at;
+  drop->fNC = FALSE;
+  drop->fWide = TRUE;
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), path.c_str(), path.size() * sizeof(wchar_t));
+  GlobalUnlock(mem);
+  return mem;
+}
+
+TEST_F(WinWindowTest, DroppedFileReachesTheControlAtTheDropPoint)
+{
+  const struct
+  {
+    float scale;
+    float x, y; // logical drop point
+    int expectedControl;
+  } cases[] = {
+      {1.f, 150.f, 100.f, 0}, {1.f, 350.f, 100.f, 1}, {1.5f, 350.f, 100.f, 1}, {1.5f, 250.f, 100.f, -1}};
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(testing::Message() << c.scale << " " << c.x);
+    GraphicsPlugin p;
+    DropControl* controls[2] = {};
+    p.SetLayoutFunc(
+        [&](IGraphics* g)
+        {
+          controls[0] = static_cast<DropControl*>(g->AddControl(new DropControl(IRect(100, 50, 200, 150))));
+          controls[1] = static_cast<DropControl*>(g->AddControl(new DropControl(IRect(300, 50, 400, 150))));
+        });
+    IGraphicsWin g(p, 580, 250, 60, c.scale);
+    g.SetVerticalBlankMode(false);
+    HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    const POINT at{static_cast<LONG>(c.x * c.scale), static_cast<LONG>(c.y * c.scale)};
+    SendMessageW(w, WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(MakeDrop(L"C:\\Samples\\Gr\u00fc\u00dfe \u266b.wav", at)), 0);
+    for (int i = 0; i < 2; ++i)
+    {
+      SCOPED_TRACE(i);
+      if (i == c.expectedControl)
+      {
+        ASSERT_EQ(controls[i]->mDrops.size(), 1u);
+        EXPECT_EQ(controls[i]->mDrops[0], "C:\\Samples\\Gr\xC3\xBC\xC3\x9F"
+                                          "e \xE2\x99\xAB.wav");
+      }
+      else
+        EXPECT_TRUE(controls[i]->mDrops.empty());
+    }
+    g.CloseWindow();
+  }
+}
+
+// ----- Touch
+
+struct TouchCall
+{
+  std::string op;
+  float x, y, dX;
+  uint64_t id;
+  float radius;
+};
+
+class TouchControl : public IControl
+{
+public:
+  explicit TouchControl(const IRect& r) : IControl(r) {}
+  void Draw(IGraphics&) override {}
+  void OnMouseDown(float x, float y, const IMouseMods& m) override
+  {
+    mCalls.push_back({"down", x, y, 0.f, m.touchID, m.touchRadius});
+  }
+  void OnMouseDrag(float x, float y, float dX, float, const IMouseMods& m) override
+  {
+    mCalls.push_back({"drag", x, y, dX, m.touchID, m.touchRadius});
+  }
+  void OnMouseUp(float x, float y, const IMouseMods& m) override
+  {
+    mCalls.push_back({"up", x, y, 0.f, m.touchID, m.touchRadius});
+  }
+  std::vector<TouchCall> mCalls;
+};
+
+// Wine has no digitizer, so WM_TOUCH never arrives: the decoded points are
+// fed to the same entry point the message handler calls.
+TEST_F(WinWindowTest, TouchPointsBecomeMouseEventsPerFinger)
+{
+  for (float s : {1.f, 1.5f})
+  {
+    SCOPED_TRACE(s);
+    GraphicsPlugin p;
+    TouchControl* a = nullptr;
+    TouchControl* b = nullptr;
+    p.SetLayoutFunc(
+        [&](IGraphics* g)
+        {
+          a = static_cast<TouchControl*>(g->AddControl(new TouchControl(IRect(100, 50, 300, 200))));
+          b = static_cast<TouchControl*>(g->AddControl(new TouchControl(IRect(320, 50, 500, 200))));
+        });
+    IGraphicsWin g(p, 580, 250, 60, s);
+    g.SetVerticalBlankMode(false);
+    g.EnableMultiTouch(true);
+    HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(g.RegisteredForTouch(), (GetSystemMetrics(SM_DIGITIZER) & NID_MULTI_INPUT) != 0);
+    POINT origin{0, 0};
+    ClientToScreen(w, &origin);
+    auto touch = [&](DWORD id, float x, float y, DWORD flags, DWORD contact = 0)
+    {
+      TOUCHINPUT t{};
+      t.x = static_cast<LONG>(std::lround((static_cast<float>(origin.x) + x * s) * 100.f));
+      t.y = static_cast<LONG>(std::lround((static_cast<float>(origin.y) + y * s) * 100.f));
+      t.dwID = id;
+      t.dwFlags = flags;
+      if (contact)
+      {
+        t.dwMask = TOUCHINPUTMASKF_CONTACTAREA;
+        t.cxContact = t.cyContact = contact;
+      }
+      return t;
+    };
+    const TOUCHINPUT downs[] = {touch(7, 150.f, 100.f, TOUCHEVENTF_DOWN, 1000),
+                                touch(9, 400.f, 120.f, TOUCHEVENTF_DOWN)};
+    g.OnTouchInputs(downs, 2);
+    const TOUCHINPUT move[] = {touch(7, 170.f, 90.f, TOUCHEVENTF_MOVE, 1000),
+                               touch(9, 400.f, 120.f, TOUCHEVENTF_MOVE)};
+    g.OnTouchInputs(move, 2);
+    const TOUCHINPUT ups[] = {touch(7, 170.f, 90.f, TOUCHEVENTF_UP), touch(9, 400.f, 120.f, TOUCHEVENTF_UP)};
+    g.OnTouchInputs(ups, 2);
+    const float radius = 5.f / s; // half of a 10-pixel contact, in logical units
+    const TouchCall expectedA[] = {{"down", 150.f, 100.f, 0.f, 7, radius},
+                                   {"drag", 170.f, 90.f, 20.f, 7, radius},
+                                   {"up", 170.f, 90.f, 0.f, 7, 0.f}};
+    const TouchCall expectedB[] = {{"down", 400.f, 120.f, 0.f, 9, 0.f}, {"up", 400.f, 120.f, 0.f, 9, 0.f}};
+    auto check = [](const std::vector<TouchCall>& got, const TouchCall* want, size_t n)
+    {
+      ASSERT_EQ(got.size(), n);
+      for (size_t i = 0; i < n; ++i)
+      {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(got[i].op, want[i].op);
+        EXPECT_NEAR(got[i].x, want[i].x, 0.01f);
+        EXPECT_NEAR(got[i].y, want[i].y, 0.01f);
+        EXPECT_NEAR(got[i].dX, want[i].dX, 0.01f);
+        EXPECT_EQ(got[i].id, want[i].id);
+        EXPECT_NEAR(got[i].radius, want[i].radius, 0.01f);
+      }
+    };
+    check(a->mCalls, expectedA, std::size(expectedA));
+    // A finger that did not move drags nothing.
+    check(b->mCalls, expectedB, std::size(expectedB));
+    EXPECT_FALSE(g.ControlIsCaptured());
+    g.CloseWindow();
+  }
+}
+
 // ----- Fonts
 
 std::vector<unsigned char> ReadFile(const char* path)
@@ -641,14 +941,16 @@ TEST_F(WinWindowTest, OpeningAndClosingFiftyTimesLeavesNothingBehind)
   struct Case
   {
     bool vblank;
-  } const cases[] = {{false}, {true}};
+    bool tooltips;
+  } const cases[] = {{false, false}, {true, false}, {false, true}};
   for (const Case& c : cases)
   {
-    SCOPED_TRACE(c.vblank);
+    SCOPED_TRACE(testing::Message() << "vblank " << c.vblank << " tooltips " << c.tooltips);
     GraphicsPlugin p;
     p.SetLayoutFunc([](IGraphics* g) { g->AddControl(new MouseControl(IRect(10, 10, 100, 100))); });
     IGraphicsWin g(p, 580, 250, 60, 1.f);
     g.SetVerticalBlankMode(c.vblank);
+    g.EnableTooltips(c.tooltips);
     // One round first, so that lazily made system objects are counted.
     ASSERT_NE(g.OpenWindow(mHost), nullptr);
     g.CloseWindow();
@@ -659,6 +961,7 @@ TEST_F(WinWindowTest, OpeningAndClosingFiftyTimesLeavesNothingBehind)
     for (int i = 0; i < 50; ++i)
     {
       ASSERT_NE(g.OpenWindow(mHost), nullptr);
+      EXPECT_EQ(g.GetTooltipWindow() != nullptr, c.tooltips);
       g.OnDisplayTick(0);
       Pump();
       g.CloseWindow();
