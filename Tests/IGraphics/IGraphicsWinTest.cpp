@@ -2,9 +2,11 @@
 // cross build) as a child of a test host window: messages sent to it reach
 // the controls, the value entry filters and commits on the next tick, the
 // display clock, the monitor scale, clipboard and cursors, tooltips, dropped
-// files, touch points, fonts from memory and by family, and repeated opening
-// and closing leaves nothing behind.
+// files, touch points, fonts from memory and by family, parameter gestures
+// from drags, keys passed on to the host, and repeated opening and closing
+// leaves nothing behind.
 #include "GraphicsFixture.h"
+#include "IControlBases.h"
 #include "IGraphicsWin.h"
 
 #include <tlhelp32.h>
@@ -77,13 +79,22 @@ UINT WINAPI Dpi144(HWND)
   return 144;
 }
 
+// Key messages that reached the test host window, in order.
+std::vector<std::pair<UINT, WPARAM>> sHostKeys;
+
+LRESULT CALLBACK HostProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  if (msg == WM_KEYDOWN || msg == WM_KEYUP) sHostKeys.emplace_back(msg, wParam);
+  return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
 class WinWindowTest : public testing::Test
 {
 protected:
   void SetUp() override
   {
     WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpfnWndProc = HostProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"KestrineTestHost";
     RegisterClassW(&wc);
@@ -91,6 +102,7 @@ protected:
                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(mHost, nullptr);
     Pump();
+    sHostKeys.clear();
   }
   void TearDown() override
   {
@@ -911,6 +923,140 @@ TEST_F(WinWindowTest, ValueEntryUsesTheLoadedFontAtItsPixelHeight)
   EXPECT_EQ(lf.lfWeight, 500);
   EXPECT_EQ(SelectedFaceOf(g.GetEditFont()), L"Poppins Medium");
   EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(g.GetEditWindow(), WM_GETFONT, 0, 0)), g.GetEditFont());
+  g.CloseWindow();
+}
+
+// ----- Parameters, context menu, keys
+
+class TestKnob : public IKnobControlBase
+{
+public:
+  TestKnob(const IRect& r, int paramIdx) : IKnobControlBase(r, paramIdx) {}
+  void Draw(IGraphics&) override {}
+  void FillContextMenu(IMenu&) override { ++mContextMenus; } // no items: no native menu is tracked
+  int mContextMenus = 0;
+};
+
+TEST_F(WinWindowTest, LeftDragMovesTheParameterWithinOneGestureAndRightClickDoesNot)
+{
+  struct Case
+  {
+    const char* what;
+    UINT down, up;
+    WPARAM button;
+    int gestures;
+    int contextMenus;
+    bool moves;
+  };
+  const Case cases[] = {
+      {"left drag", WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, 1, 0, true},
+      {"right drag", WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, 0, 1, false},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    GraphicsPlugin p;
+    TestKnob* knob = nullptr;
+    p.SetLayoutFunc(
+        [&](IGraphics* g)
+        { knob = static_cast<TestKnob*>(g->AddControl(new TestKnob(IRect(100, 50, 200, 150), 0))); });
+    IGraphicsWin g(p, 580, 250, 60, 1.f);
+    g.SetVerticalBlankMode(false);
+    HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+    ASSERT_NE(w, nullptr);
+    p.mCalls.clear();
+    SendMessageW(w, c.down, c.button, Point(150, 120));
+    SendMessageW(w, WM_MOUSEMOVE, c.button, Point(150, 100));
+    SendMessageW(w, WM_MOUSEMOVE, c.button, Point(150, 80));
+    SendMessageW(w, c.up, 0, Point(150, 80));
+    EXPECT_EQ(p.Count("begin"), c.gestures);
+    EXPECT_EQ(p.Count("end"), c.gestures);
+    EXPECT_EQ(knob->mContextMenus, c.contextMenus);
+    EXPECT_EQ(p.GetParam(0)->Value() > 0., c.moves) << p.GetParam(0)->Value();
+    EXPECT_EQ(p.Count("send") > 0, c.moves);
+    if (c.moves)
+    {
+      // begin, the value sends, end: in that order.
+      EXPECT_EQ(p.mCalls.front().what, "begin");
+      EXPECT_EQ(p.mCalls.back().what, "end");
+    }
+    EXPECT_FALSE(g.ControlIsCaptured());
+    EXPECT_FALSE(g.IsCursorHidden());
+    g.CloseWindow();
+  }
+}
+
+TEST_F(WinWindowTest, KeysTheEditorDoesNotHandleReachTheHost)
+{
+  GraphicsPlugin p;
+  IGraphicsWin g(p, 580, 250, 60, 1.f);
+  g.SetVerticalBlankMode(false);
+  HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+  ASSERT_NE(w, nullptr);
+  std::vector<std::pair<int, bool>> editorKeys;
+  g.SetKeyHandlerFunc(
+      [&](const IKeyPress& key, bool isUp)
+      {
+        editorKeys.emplace_back(key.VK, isUp);
+        return key.VK == 'K';
+      });
+  const struct
+  {
+    UINT msg;
+    WPARAM vk;
+    bool toHost;
+  } cases[] = {{WM_KEYDOWN, 'K', false},
+               {WM_KEYUP, 'K', false},
+               {WM_KEYDOWN, VK_SPACE, true},
+               {WM_KEYUP, VK_SPACE, true},
+               {WM_KEYDOWN, VK_F5, true}};
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(testing::Message() << c.msg << " " << c.vk);
+    sHostKeys.clear();
+    editorKeys.clear();
+    SendMessageW(w, c.msg, c.vk, 1);
+    ASSERT_EQ(editorKeys.size(), 1u) << "the editor is asked first";
+    EXPECT_EQ(editorKeys[0].first, static_cast<int>(c.vk));
+    EXPECT_EQ(editorKeys[0].second, c.msg == WM_KEYUP);
+    ASSERT_EQ(sHostKeys.size(), c.toHost ? 1u : 0u);
+    if (c.toHost)
+    {
+      EXPECT_EQ(sHostKeys[0], std::make_pair(c.msg, c.vk));
+    }
+  }
+  g.CloseWindow();
+}
+
+TEST_F(WinWindowTest, ValuePromptCommitsTheTypedValueToTheParameter)
+{
+  GraphicsPlugin p;
+  TestControl* control = nullptr;
+  p.SetLayoutFunc(
+      [&](IGraphics* g)
+      { control = static_cast<TestControl*>(g->AddControl(new TestControl(IRect(10, 10, 110, 60), 0))); });
+  IGraphicsWin g(p, 580, 250, 60, 1.f);
+  g.SetVerticalBlankMode(false);
+  HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+  ASSERT_NE(w, nullptr);
+  p.mCalls.clear();
+  g.OpenValuePrompt(control, IRect(10, 10, 110, 60), 0);
+  HWND edit = g.GetEditWindow();
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(g.GetControlInTextEntry(), control);
+  wchar_t text[32] = {};
+  GetWindowTextW(edit, text, 32);
+  EXPECT_STREQ(text, L"0.0") << "the current value, all selected";
+  SendMessageW(edit, WM_SETFOCUS, 0, 0);
+  for (const wchar_t* t = L"7.5"; *t; ++t) SendMessageW(edit, WM_CHAR, *t, 0);
+  SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_DOUBLE_EQ(p.GetParam(0)->Value(), 0.) << "applied on the next tick";
+  g.OnDisplayTick(0);
+  EXPECT_EQ(g.GetEditWindow(), nullptr);
+  EXPECT_EQ(g.GetControlInTextEntry(), nullptr);
+  EXPECT_DOUBLE_EQ(p.GetParam(0)->Value(), 7.5);
+  EXPECT_DOUBLE_EQ(control->GetValue(), 0.75);
+  EXPECT_EQ(p.Count("send"), 1);
   g.CloseWindow();
 }
 
