@@ -1524,11 +1524,11 @@ std::unique_ptr<IGraphicsWin::Font> IGraphicsWin::Font::FromBytes(const void* da
   // select the face by its legacy family name.
   DWORD count = 0;
   font->mInstalled = AddFontMemResourceEx(const_cast<void*>(data), static_cast<DWORD>(size), nullptr, &count);
+  // The backend draws from the bytes either way; only the value entry
+  // falls back to another face.
   if (!font->mInstalled)
-  {
-    Trace(TRACELOC, "font %s could not be installed (error %lu)", names.family.c_str(), GetLastError());
-    return nullptr;
-  }
+    Trace(TRACELOC, "font %s could not be installed for GDI (error %lu)", names.family.c_str(),
+          GetLastError());
   font->mFamily = names.family;
   font->mStyle = names.style;
   LOGFONTW& lf = font->mLogFont;
