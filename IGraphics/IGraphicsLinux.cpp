@@ -1,4 +1,5 @@
 #include "IGraphicsLinux.h"
+#include "IValueEntryControl.h"
 
 #include "IGraphicsResources.h"
 #include "IPlugLogger.h"
@@ -253,6 +254,7 @@ void IGraphicsLinux::CloseWindow()
   if (mTimer) mTimer->Stop();
   mTimer.reset();
   RemoveAllControls();
+  mValueEntry = nullptr;
   if (!mX) return;
   if (mX->context)
   {
@@ -436,7 +438,12 @@ void IGraphicsLinux::HandleEvents()
       std::memcpy(key.utf8, utf8, sizeof(key.utf8));
       const float kx = static_cast<float>(k.x) / scale;
       const float ky = static_cast<float>(k.y) / scale;
-      if (e.type == KeyPress)
+      // While a value is typed every key goes to the entry.
+      if (mValueEntry && mValueEntry->IsEditing())
+      {
+        if (e.type == KeyPress) mValueEntry->OnKey(key);
+      }
+      else if (e.type == KeyPress)
         OnKeyDown(kx, ky, key);
       else
         OnKeyUp(kx, ky, key);
@@ -622,9 +629,21 @@ bool IGraphicsLinux::RevealPathInExplorerOrFinder(const char*, bool)
   return false;
 }
 
-void IGraphicsLinux::CreatePlatformTextEntry(int, const ITextStyle&, const IRect&, int, const char*)
+void IGraphicsLinux::CreatePlatformTextEntry(int valIdx, const ITextStyle& style, const IRect& bounds, int,
+                                             const char* str)
 {
-  Trace(TRACELOC, "no native text entry on X11: the value stays as it was");
+  // No native edit box on X11: the editor draws its own.
+  if (!mValueEntry)
+  {
+    mValueEntry = new IValueEntryControl();
+    AttachTextEntryControl(mValueEntry);
+  }
+  mValueEntry->Begin(bounds, style, str, valIdx);
+}
+
+void IGraphicsLinux::EndPlatformTextEntry()
+{
+  if (mValueEntry) mValueEntry->Cancel();
 }
 
 IMenu* IGraphicsLinux::CreatePlatformPopupMenu(IMenu&, const IRect&, bool& isAsync)

@@ -22,6 +22,8 @@ namespace iplug
 namespace igraphics
 {
 
+class IValueEntryControl;
+
 class IGraphicsLinux : public IGraphicsNanoVG
 {
 public:
@@ -33,7 +35,7 @@ public:
   void HideMouseCursor(bool hide = true, bool lock = true) override;
   void MoveMouseCursor(float x, float y) override;
   ECursor SetMouseCursor(ECursor cursor = kCursorArrow) override;
-  void EndPlatformTextEntry() override {}
+  void EndPlatformTextEntry() override;
 
   // Window. parent is the X11 Window id of the host's window.
   void* OpenWindow(void* parent) override;
@@ -64,8 +66,8 @@ public:
   void ActivateGLContext() override;
   void DeactivateGLContext() override;
 
-  // Neither exists natively here: the text entry traces and leaves the
-  // value as it was; the menu answers "cancelled".
+  // Neither exists natively here: values are typed into an entry the
+  // editor draws itself (IValueEntryControl); the menu answers "cancelled".
   void CreatePlatformTextEntry(int valIdx, const ITextStyle& style, const IRect& bounds, int length,
                                const char* str) override;
   IMenu* CreatePlatformPopupMenu(IMenu& menu, const IRect& bounds, bool& isAsync) override;
@@ -84,6 +86,9 @@ private:
   void HandleEvents();
   void Paint(bool presentOnly);
   std::unique_ptr<X11> mX;
+  // The drawn value entry, made on first use; owned by the context once
+  // attached (gone with the controls when the window closes).
+  IValueEntryControl* mValueEntry = nullptr;
   std::unique_ptr<Timer> mTimer;
 };
 

@@ -3,6 +3,7 @@
 #include "IGraphicsResources.h"
 #include "IPlugLogger.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -10,6 +11,7 @@
 #include <windowsx.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -104,37 +106,6 @@ LPCWSTR CursorIdOf(int shape)
   }
 }
 
-// Font bytes for the backend: an embedded resource used in place, or a copy.
-// Installed for the process (private, not enumerable) so that GDI, and with
-// it the value entry, can use the face too.
-class WinFont : public PlatformFont
-{
-public:
-  WinFont(const void* data, int size) : mData(data), mSize(size) { Install(); }
-  explicit WinFont(std::vector<unsigned char> bytes)
-      : mBytes(std::move(bytes)), mData(mBytes.data()), mSize(static_cast<int>(mBytes.size()))
-  {
-    Install();
-  }
-  ~WinFont() override
-  {
-    if (mInstalled) RemoveFontMemResourceEx(mInstalled);
-  }
-  const void* GetData() const override { return mData; }
-  int GetDataSize() const override { return mSize; }
-
-private:
-  void Install()
-  {
-    DWORD count = 0;
-    mInstalled = AddFontMemResourceEx(const_cast<void*>(mData), static_cast<DWORD>(mSize), nullptr, &count);
-  }
-  std::vector<unsigned char> mBytes;
-  const void* mData;
-  int mSize;
-  HANDLE mInstalled = nullptr;
-};
-
 // The D3DKMT records the vertical-blank thread uses (kernel-mode thunks of
 // gdi32, looked up at run time).
 struct KmtOpenAdapterFromHdc
@@ -170,6 +141,114 @@ bool WindowsAtLeast62()
   v.dwOSVersionInfoSize = sizeof(v);
   if (fn(&v) != 0) return false;
   return v.dwMajorVersion > 6 || (v.dwMajorVersion == 6 && v.dwMinorVersion >= 2);
+}
+} // namespace
+
+// Font tables and the GDI side of fonts.
+namespace
+{
+uint16_t Be16(const unsigned char* p)
+{
+  return static_cast<uint16_t>((p[0] << 8) | p[1]);
+}
+
+uint32_t Be32(const unsigned char* p)
+{
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
+}
+
+// The font bytes, every access checked: font files come from resources and
+// disk and may be cut short or corrupt.
+struct FontBytes
+{
+  const unsigned char* p;
+  size_t n;
+  bool Has(size_t offset, size_t length) const { return offset <= n && length <= n - offset; }
+};
+
+// The table with tag in the face whose table directory starts at face.
+bool FindTable(const FontBytes& f, size_t face, const char* tag, size_t& offset, size_t& length)
+{
+  if (!f.Has(face, 12)) return false;
+  const size_t count = Be16(f.p + face + 4);
+  if (!f.Has(face + 12, count * 16)) return false;
+  for (size_t i = 0; i < count; ++i)
+  {
+    const unsigned char* record = f.p + face + 12 + i * 16;
+    if (std::memcmp(record, tag, 4) != 0) continue;
+    offset = Be32(record + 8);
+    length = Be32(record + 12);
+    return f.Has(offset, length);
+  }
+  return false;
+}
+
+// A name record's text as UTF-8: UTF-16BE on the Unicode and Windows
+// platforms, single bytes (ASCII kept, the rest '?') on the Macintosh one.
+std::string NameText(const unsigned char* text, size_t length, unsigned platform)
+{
+  if (platform == 1)
+  {
+    std::string out;
+    for (size_t i = 0; i < length; ++i) out.push_back(text[i] < 0x80 ? static_cast<char>(text[i]) : '?');
+    return out;
+  }
+  std::wstring wide;
+  for (size_t i = 0; i + 1 < length; i += 2) wide.push_back(static_cast<wchar_t>(Be16(text + i)));
+  return Narrow(wide.c_str());
+}
+
+// How much a name record is preferred: Windows English first, then any
+// Windows or Unicode language, then Macintosh Roman; 0 for records we cannot
+// read.
+int NameRank(unsigned platform, unsigned encoding, unsigned language)
+{
+  if (platform == 3 && (encoding == 0 || encoding == 1 || encoding == 10)) return language == 0x409 ? 4 : 3;
+  if (platform == 0) return 2;
+  if (platform == 1 && encoding == 0) return 1;
+  return 0;
+}
+
+const char* const kStyleNames[] = {"Regular", "Bold", "Italic"};
+
+// The family and style names Windows reports for an installed face.
+std::string SelectedFace(const LOGFONTW& lf)
+{
+  HFONT font = CreateFontIndirectW(&lf);
+  if (!font) return {};
+  HDC dc = CreateCompatibleDC(nullptr);
+  std::string face;
+  if (dc)
+  {
+    HGDIOBJ previous = SelectObject(dc, font);
+    wchar_t name[LF_FACESIZE] = {};
+    if (GetTextFaceW(dc, LF_FACESIZE, name) > 0) face = Narrow(name);
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+  }
+  DeleteObject(font);
+  return face;
+}
+
+void SetFaceName(LOGFONTW& lf, const std::string& family)
+{
+  const std::wstring w = Widen(family.c_str(), LF_FACESIZE - 1);
+  std::memset(lf.lfFaceName, 0, sizeof(lf.lfFaceName));
+  std::memcpy(lf.lfFaceName, w.c_str(), w.size() * sizeof(wchar_t));
+}
+
+// What the value entry needs to make a GDI font for a font id: filled when
+// fonts are cached, for every context of the process.
+struct LogFontCache
+{
+  std::mutex lock;
+  std::map<std::string, LOGFONTW> fonts;
+};
+LogFontCache& GetLogFontCache()
+{
+  static LogFontCache cache;
+  return cache;
 }
 } // namespace
 
@@ -271,7 +350,10 @@ void* IGraphicsWin::OpenWindow(void* parent)
   }
   ApplyScreenScale(std::floor(screen));
   GetDelegate()->RunLayout(this);
+  if (MultiTouchEnabled() && (GetSystemMetrics(SM_DIGITIZER) & NID_MULTI_INPUT))
+    mTouchRegistered = RegisterTouchWindow(mWnd, 0) != FALSE;
   MarkAllDirty();
+  if (TooltipsEnabled()) CreateTooltipWindow();
   if (mGLRC) DeactivateGLContext();
   GetDelegate()->EditorOpened();
   return mWnd;
@@ -293,6 +375,13 @@ void IGraphicsWin::CloseWindow()
     wglDeleteContext(mGLRC);
     mGLRC = nullptr;
   }
+  if (mTooltipWnd) DestroyWindow(mTooltipWnd);
+  mTooltipWnd = nullptr;
+  mTooltipVisible = false;
+  mTooltipIdx = -1;
+  if (mTouchRegistered) UnregisterTouchWindow(mWnd);
+  mTouchRegistered = false;
+  mTouchPoints.clear();
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mWnd, GWLP_HINSTANCE));
   SetWindowLongPtrW(mWnd, GWLP_USERDATA, 0);
   DestroyWindow(mWnd);
@@ -679,11 +768,21 @@ LRESULT IGraphicsWin::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
     }
     mLastX = info.x;
     mLastY = info.y;
-    if (OnMouseOver(info.x, info.y, info.ms))
+    const bool over = OnMouseOver(info.x, info.y, info.ms);
+    // A tooltip belongs to one control: another one (or none) under the
+    // mouse hides it, and a new hover shows the new one's.
+    const bool newTip = TooltipsEnabled() && GetMouseOverIdx() != mTooltipIdx;
+    if (newTip) HideTooltip();
+    if (over)
     {
       TRACKMOUSEEVENT t{};
       t.cbSize = sizeof(t);
       t.dwFlags = TME_LEAVE;
+      if (newTip)
+      {
+        t.dwFlags |= TME_HOVER;
+        t.dwHoverTime = HOVER_DEFAULT;
+      }
       t.hwndTrack = hWnd;
       TrackMouseEvent(&t);
     }
@@ -694,6 +793,7 @@ LRESULT IGraphicsWin::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
   case WM_MBUTTONDOWN:
   {
     if (mPenOrTouch) return 0;
+    HideTooltip();
     if (mEditWnd)
     {
       mEditState = mEditState == kEditFocused ? kEditCancel : kEditCommit;
@@ -737,13 +837,161 @@ LRESULT IGraphicsWin::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
                  MouseInfoOf(lParam, GET_KEYSTATE_WPARAM(wParam)).ms, static_cast<float>(delta));
     return 0;
   }
+  case WM_MOUSEHOVER:
+    ShowTooltip();
+    return 0;
   case WM_MOUSELEAVE:
+    HideTooltip();
     OnMouseOut();
     return 0;
+  case WM_DROPFILES:
+    OnDropFiles(reinterpret_cast<HDROP>(wParam));
+    return 0;
+  case WM_TOUCH:
+  {
+    const UINT count = LOWORD(wParam);
+    auto touch = reinterpret_cast<HTOUCHINPUT>(lParam);
+    std::vector<TOUCHINPUT> inputs(count);
+    if (count == 0 || !GetTouchInputInfo(touch, count, inputs.data(), sizeof(TOUCHINPUT))) break;
+    OnTouchInputs(inputs.data(), static_cast<int>(count));
+    CloseTouchInputHandle(touch);
+    return 0;
+  }
   default:
     break;
   }
   return DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
+// ----- Tooltips, dropped files, touch
+
+void IGraphicsWin::CreateTooltipWindow()
+{
+  INITCOMMONCONTROLSEX icc{};
+  icc.dwSize = sizeof(icc);
+  icc.dwICC = ICC_WIN95_CLASSES;
+  InitCommonControlsEx(&icc);
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mWnd, GWLP_HINSTANCE));
+  mTooltipWnd = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, mWnd, nullptr, instance, nullptr);
+  bool ok = mTooltipWnd != nullptr;
+  if (ok)
+  {
+    SetWindowPos(mTooltipWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // One tool for the whole editor; the tooltip subclasses the window to
+    // see its mouse messages. The older record size works with every
+    // common-controls version a host may have activated.
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = mWnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(mWnd);
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    ok = SendMessageW(mTooltipWnd, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != FALSE;
+    if (ok) SendMessageW(mTooltipWnd, TTM_SETMAXTIPWIDTH, 0, 250);
+  }
+  if (!ok)
+  {
+    Trace(TRACELOC, "no tooltip window (error %lu): tooltips are off", GetLastError());
+    if (mTooltipWnd) DestroyWindow(mTooltipWnd);
+    mTooltipWnd = nullptr;
+    EnableTooltips(false);
+  }
+}
+
+namespace
+{
+void SetToolText(HWND tooltip, HWND wnd, const std::wstring& text)
+{
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = wnd;
+  tool.uId = reinterpret_cast<UINT_PTR>(wnd);
+  tool.lpszText = const_cast<wchar_t*>(text.c_str());
+  SendMessageW(tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+} // namespace
+
+void IGraphicsWin::ShowTooltip()
+{
+  if (!mTooltipWnd) return;
+  const int idx = GetMouseOverIdx();
+  const IControl* control = idx >= 0 ? GetControl(idx) : nullptr;
+  SetToolText(mTooltipWnd, mWnd, control ? Widen(control->GetTooltip().c_str()) : std::wstring());
+  mTooltipVisible = true;
+  mTooltipIdx = idx;
+}
+
+void IGraphicsWin::HideTooltip()
+{
+  if (!mTooltipWnd || !mTooltipVisible) return;
+  SetToolText(mTooltipWnd, mWnd, std::wstring()); // an empty text shows nothing
+  SendMessageW(mTooltipWnd, TTM_POP, 0, 0);
+  mTooltipVisible = false;
+  mTooltipIdx = -1;
+}
+
+void IGraphicsWin::OnDropFiles(HDROP drop)
+{
+  wchar_t path[1025] = {}; // up to 1024 characters
+  if (DragQueryFileW(drop, 0, path, 1025) > 0)
+  {
+    POINT p{};
+    DragQueryPoint(drop, &p); // client pixels
+    const float total = GetTotalScale();
+    const std::string utf8 = Narrow(path);
+    OnFileDrop(utf8.c_str(), static_cast<float>(p.x) / total, static_cast<float>(p.y) / total);
+  }
+  DragFinish(drop);
+}
+
+void IGraphicsWin::OnTouchInputs(const TOUCHINPUT* inputs, int count)
+{
+  if (!mWnd || !inputs || count <= 0) return;
+  POINT origin{0, 0};
+  ClientToScreen(mWnd, &origin);
+  const float total = GetTotalScale();
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  const bool control = GetKeyState(VK_CONTROL) < 0;
+  const bool alt = GetKeyState(VK_MENU) < 0;
+  std::vector<IMouseInfo> downs, moves, ups;
+  for (int i = 0; i < count; ++i)
+  {
+    const TOUCHINPUT& t = inputs[i];
+    const bool up = (t.dwFlags & TOUCHEVENTF_UP) != 0;
+    IMouseInfo info;
+    // Hundredths of a screen pixel to logical units.
+    info.x = (static_cast<float>(t.x) / 100.f - static_cast<float>(origin.x)) / total;
+    info.y = (static_cast<float>(t.y) / 100.f - static_cast<float>(origin.y)) / total;
+    info.ms = IMouseMods(!up, false, shift, control, alt, t.dwID);
+    if (t.dwMask & TOUCHINPUTMASKF_CONTACTAREA)
+      info.ms.touchRadius =
+          static_cast<float>(t.cxContact > t.cyContact ? t.cxContact : t.cyContact) / 200.f / total;
+    if (t.dwFlags & TOUCHEVENTF_DOWN)
+    {
+      mTouchPoints[t.dwID] = {info.x, info.y};
+      downs.push_back(info);
+    }
+    else if (up)
+    {
+      mTouchPoints.erase(t.dwID);
+      ups.push_back(info);
+    }
+    else if (t.dwFlags & TOUCHEVENTF_MOVE)
+    {
+      auto last = mTouchPoints.find(t.dwID);
+      if (last == mTouchPoints.end()) continue; // its down went elsewhere
+      info.dX = info.x - last->second.first;
+      info.dY = info.y - last->second.second;
+      last->second = {info.x, info.y};
+      moves.push_back(info);
+    }
+  }
+  mPenOrTouch = true;
+  if (!downs.empty()) OnMouseDown(downs);
+  if (!moves.empty()) OnMouseDrag(moves);
+  if (!ups.empty()) OnMouseUp(ups);
 }
 
 // ----- Value entry
@@ -767,10 +1015,24 @@ void IGraphicsWin::CreatePlatformTextEntry(int valIdx, const ITextStyle& style, 
                            x, y, w, h, mWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditControlID)),
                            reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mWnd, GWLP_HINSTANCE)), nullptr);
   if (!mEditWnd) return;
-  const int fontHeight = static_cast<int>(total * style.mSize);
-  mEditFont =
-      CreateFontW(fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, Widen(style.mFont).c_str());
+  // The face loaded under the style's font id (else a face of that name),
+  // at the entry's height in device pixels.
+  LOGFONTW lf{};
+  {
+    LogFontCache& cache = GetLogFontCache();
+    std::lock_guard<std::mutex> hold(cache.lock);
+    auto it = cache.fonts.find(style.mFont);
+    if (it != cache.fonts.end())
+      lf = it->second;
+    else
+    {
+      lf.lfWeight = FW_NORMAL;
+      lf.lfCharSet = DEFAULT_CHARSET;
+      SetFaceName(lf, style.mFont);
+    }
+  }
+  lf.lfHeight = static_cast<int>(total * style.mSize);
+  mEditFont = CreateFontIndirectW(&lf);
   SendMessageW(mEditWnd, WM_SETFONT, reinterpret_cast<WPARAM>(mEditFont), 0);
   mEditParamIdx = valIdx;
   mEditStyle = style;
@@ -793,6 +1055,7 @@ LRESULT CALLBACK IGraphicsWin::EditProc(HWND hWnd, UINT msg, WPARAM wParam, LPAR
 {
   auto* self = reinterpret_cast<IGraphicsWin*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
   if (!self || !self->mEditProc) return DefWindowProcW(hWnd, msg, wParam, lParam);
+  self->HideTooltip(); // a tip over the entry would hide what is typed
   switch (msg)
   {
   case WM_SETFOCUS:
@@ -1172,35 +1435,216 @@ bool IGraphicsWin::RevealPathInExplorerOrFinder(const char* path, bool select)
 
 // ----- Fonts
 
-PlatformFontPtr IGraphicsWin::LoadPlatformFont(const char*, const char* fontName, EFontStyle)
+bool IGraphicsWin::ReadFontNames(const void* data, size_t size, int faceIdx, FontNames& names)
 {
-  Trace(TRACELOC, "system fonts by family name are not loaded: %s", fontName ? fontName : "");
-  return nullptr;
+  names = FontNames();
+  if (!data || faceIdx < 0) return false;
+  const FontBytes f{static_cast<const unsigned char*>(data), size};
+  size_t face = 0;
+  if (!f.Has(0, 12)) return false;
+  if (std::memcmp(f.p, "ttcf", 4) == 0)
+  {
+    const size_t count = Be32(f.p + 8);
+    if (static_cast<size_t>(faceIdx) >= count || !f.Has(12, count * 4)) return false;
+    face = Be32(f.p + 12 + static_cast<size_t>(faceIdx) * 4);
+  }
+  else if (faceIdx != 0)
+    return false;
+
+  size_t nameAt = 0, nameLength = 0;
+  if (!FindTable(f, face, "name", nameAt, nameLength) || nameLength < 6) return false;
+  const unsigned char* table = f.p + nameAt;
+  const size_t count = Be16(table + 2);
+  const size_t strings = Be16(table + 4);
+  if (6 + count * 12 > nameLength) return false;
+  // Name ids 1 family, 2 subfamily, 16 typographic family.
+  std::string found[17];
+  int rank[17] = {};
+  for (size_t i = 0; i < count; ++i)
+  {
+    const unsigned char* r = table + 6 + i * 12;
+    const unsigned id = Be16(r + 6);
+    if (id != 1 && id != 2 && id != 16) continue;
+    const int k = NameRank(Be16(r), Be16(r + 2), Be16(r + 4));
+    if (k <= rank[id]) continue;
+    const size_t length = Be16(r + 8);
+    const size_t offset = strings + Be16(r + 10);
+    if (offset > nameLength || length > nameLength - offset) continue;
+    std::string text = NameText(table + offset, length, Be16(r));
+    if (text.empty()) continue;
+    found[id] = std::move(text);
+    rank[id] = k;
+  }
+  if (found[1].empty() && found[16].empty()) return false;
+  names.gdiFamily = found[1].empty() ? found[16] : found[1];
+  names.family = found[16].empty() ? found[1] : found[16];
+
+  bool bold = false;
+  size_t at = 0, length = 0;
+  if (FindTable(f, face, "OS/2", at, length) && length >= 64)
+  {
+    const unsigned weight = Be16(f.p + at + 4);
+    if (weight >= 1 && weight <= 1000) names.weight = static_cast<int>(weight);
+    const unsigned selection = Be16(f.p + at + 62);
+    names.italic = (selection & 0x0001u) != 0;
+    bold = (selection & 0x0020u) != 0;
+  }
+  else if (FindTable(f, face, "head", at, length) && length >= 54)
+  {
+    const unsigned macStyle = Be16(f.p + at + 44);
+    bold = (macStyle & 1u) != 0;
+    names.italic = (macStyle & 2u) != 0;
+    names.weight = bold ? FW_BOLD : FW_NORMAL;
+  }
+  names.style = bold ? "Bold" : names.italic ? "Italic" : "Regular";
+  for (const char* style : kStyleNames)
+    if (found[2] == style) names.style = style;
+  return true;
+}
+
+std::unique_ptr<IGraphicsWin::Font> IGraphicsWin::Font::FromBytes(const void* data, int size, bool copy)
+{
+  if (!data || size <= 0) return nullptr;
+  FontNames names;
+  if (!ReadFontNames(data, static_cast<size_t>(size), 0, names))
+  {
+    Trace(TRACELOC, "not a usable font: no readable name table in %d bytes", size);
+    return nullptr;
+  }
+  std::unique_ptr<Font> font(new Font());
+  if (copy)
+  {
+    const auto* p = static_cast<const unsigned char*>(data);
+    font->mBytes.assign(p, p + size);
+    data = font->mBytes.data();
+  }
+  font->mData = data;
+  font->mSize = size;
+  // Private to the process and not enumerable: GDI (the value entry) can
+  // select the face by its legacy family name.
+  DWORD count = 0;
+  font->mInstalled = AddFontMemResourceEx(const_cast<void*>(data), static_cast<DWORD>(size), nullptr, &count);
+  // The backend draws from the bytes either way; only the value entry
+  // falls back to another face.
+  if (!font->mInstalled)
+    Trace(TRACELOC, "font %s could not be installed for GDI (error %lu)", names.family.c_str(),
+          GetLastError());
+  font->mFamily = names.family;
+  font->mStyle = names.style;
+  LOGFONTW& lf = font->mLogFont;
+  lf.lfWeight = names.weight;
+  lf.lfItalic = names.italic ? TRUE : FALSE;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfOutPrecision = OUT_TT_PRECIS;
+  lf.lfQuality = DEFAULT_QUALITY;
+  SetFaceName(lf, names.gdiFamily);
+  return font;
+}
+
+std::unique_ptr<IGraphicsWin::Font> IGraphicsWin::Font::FromSystem(const char* family, EFontStyle style)
+{
+  if (!family || !*family) return nullptr;
+  LOGFONTW lf{};
+  lf.lfWeight = style == kFontStyleBold ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = style == kFontStyleItalic ? TRUE : FALSE;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfOutPrecision = OUT_TT_PRECIS;
+  lf.lfQuality = DEFAULT_QUALITY;
+  SetFaceName(lf, family);
+  // GDI always selects something: the load succeeds only when that is the
+  // family asked for.
+  std::wstring asked(lf.lfFaceName);
+  std::wstring selected = Widen(SelectedFace(lf).c_str());
+  if (selected.empty() || lstrcmpiW(selected.c_str(), asked.c_str()) != 0)
+  {
+    Trace(TRACELOC, "font family %s is not on this system", family);
+    return nullptr;
+  }
+
+  std::unique_ptr<Font> font(new Font());
+  font->mSystem = true;
+  font->mLogFont = lf;
+  font->mFamily = family;
+  font->mStyle = kStyleNames[style >= kFontStyleNormal && style <= kFontStyleItalic ? style : 0];
+  HFONT gdi = CreateFontIndirectW(&lf);
+  HDC dc = gdi ? CreateCompatibleDC(nullptr) : nullptr;
+  if (dc)
+  {
+    HGDIOBJ previous = SelectObject(dc, gdi);
+    // The whole file; a collection's faces are only reachable through its
+    // 'ttcf' header.
+    DWORD table = 0;
+    DWORD size = GetFontData(dc, table, 0, nullptr, 0);
+    const DWORD kCollection = 0x66637474; // 'ttcf' as GDI reads table tags
+    if (size == GDI_ERROR || size == 0)
+    {
+      table = kCollection;
+      size = GetFontData(dc, table, 0, nullptr, 0);
+    }
+    if (size != GDI_ERROR && size > 0)
+    {
+      font->mBytes.resize(size);
+      if (GetFontData(dc, table, 0, font->mBytes.data(), size) != size) font->mBytes.clear();
+    }
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+  }
+  if (gdi) DeleteObject(gdi);
+  if (font->mBytes.empty())
+  {
+    Trace(TRACELOC, "font family %s gives no bytes", family);
+    return nullptr;
+  }
+  font->mData = font->mBytes.data();
+  font->mSize = static_cast<int>(font->mBytes.size());
+  // In a collection, the face GDI selected.
+  FontNames names;
+  for (int i = 0; ReadFontNames(font->mData, font->mBytes.size(), i, names); ++i)
+    if (lstrcmpiW(Widen(names.gdiFamily.c_str()).c_str(), asked.c_str()) == 0 ||
+        lstrcmpiW(Widen(names.family.c_str()).c_str(), asked.c_str()) == 0)
+    {
+      font->mFaceIdx = i;
+      break;
+    }
+  return font;
+}
+
+IGraphicsWin::Font::~Font()
+{
+  if (mInstalled) RemoveFontMemResourceEx(mInstalled);
+}
+
+PlatformFontPtr IGraphicsWin::LoadPlatformFont(const char*, const char* fontName, EFontStyle style)
+{
+  return Font::FromSystem(fontName, style);
 }
 
 PlatformFontPtr IGraphicsWin::LoadPlatformFont(const char*, const char* fileNameOrResID)
 {
   if (!fileNameOrResID || !*fileNameOrResID) return nullptr;
   EmbeddedResource res = LoadEmbeddedResource(fileNameOrResID, "TTF", GetWinModuleHandle());
-  if (res) return std::make_unique<WinFont>(res.data, static_cast<int>(res.size));
+  if (res) return Font::FromBytes(res.data, static_cast<int>(res.size), false);
   std::ifstream f(fileNameOrResID, std::ios::binary);
   if (!f) return nullptr;
   std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
   if (bytes.size() < kMinEmbeddedResourceSize) return nullptr;
-  return std::make_unique<WinFont>(std::move(bytes));
+  return Font::FromBytes(bytes.data(), static_cast<int>(bytes.size()), true);
 }
 
 PlatformFontPtr IGraphicsWin::LoadPlatformFont(const char*, const void* data, int dataSize)
 {
-  if (!data || dataSize <= 0) return nullptr;
-  const auto* p = static_cast<const unsigned char*>(data);
-  return std::make_unique<WinFont>(std::vector<unsigned char>(p, p + dataSize));
+  return Font::FromBytes(data, dataSize, true);
 }
 
-void IGraphicsWin::CachePlatformFont(const char*, const PlatformFontPtr&)
+void IGraphicsWin::CachePlatformFont(const char* fontID, const PlatformFontPtr& font)
 {
-  // The backend keeps the font's bytes in its process-wide cache (under its
-  // own lock); nothing more is kept here.
+  // The backend keeps the bytes (process-wide, under its own lock); the
+  // value entry needs the GDI description by id.
+  const auto* winFont = dynamic_cast<const Font*>(font.get());
+  if (!fontID || !winFont) return;
+  LogFontCache& cache = GetLogFontCache();
+  std::lock_guard<std::mutex> hold(cache.lock);
+  cache.fonts[fontID] = winFont->GetLogFont();
 }
 
 } // namespace igraphics

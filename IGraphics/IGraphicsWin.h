@@ -2,7 +2,8 @@
 // WGL context for the vector backend, driven by a display clock (a thread
 // that waits for the monitor's vertical blank, or a 15 ms-ish timer), with
 // window messages turned into the context's events, a native edit control
-// for typed values, cursors, clipboard, fonts and the common dialogs.
+// for typed values, tooltips, touch, dropped files, cursors, clipboard,
+// fonts and the common dialogs.
 //
 // Threads: everything runs on the user-interface thread that opened the
 // window, except the vertical-blank thread, which only waits and posts
@@ -14,6 +15,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstddef>
+#include <map>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -39,6 +42,57 @@ public:
   static constexpr UINT kDisplayTimerID = 2;
   static constexpr UINT kVBlankMessage = WM_USER + 1; // 1025
   static constexpr int kEditControlID = 99;
+
+  // A font as Windows knows it: the bytes the backend draws with (installed
+  // for the process when they came from a file or a resource), the names
+  // read from the font's own tables, and the GDI description the value entry
+  // makes its font from (lfHeight is set per use).
+  class Font : public PlatformFont
+  {
+  public:
+    // A face installed from bytes (kept here when copy is true, else used in
+    // place and owned by the caller for the font's life).
+    static std::unique_ptr<Font> FromBytes(const void* data, int size, bool copy);
+    // A face Windows already has; bytes fetched through GDI.
+    static std::unique_ptr<Font> FromSystem(const char* family, EFontStyle style);
+    ~Font() override;
+    const char* GetFamily() const { return mFamily.c_str(); }
+    // "Regular", "Bold" or "Italic".
+    const char* GetStyleName() const { return mStyle.c_str(); }
+    bool IsSystem() const { return mSystem; }
+    const LOGFONTW& GetLogFont() const { return mLogFont; }
+    const void* GetData() const override { return mData; }
+    int GetDataSize() const override { return mSize; }
+    int GetFaceIdx() const override { return mFaceIdx; }
+
+  private:
+    Font() = default;
+    std::vector<unsigned char> mBytes;
+    const void* mData = nullptr;
+    int mSize = 0;
+    int mFaceIdx = 0;
+    HANDLE mInstalled = nullptr; // AddFontMemResourceEx's handle, or nothing
+    std::string mFamily;
+    std::string mStyle;
+    bool mSystem = false;
+    LOGFONTW mLogFont{};
+  };
+
+  // What a font file says about itself: the family (typographic family when
+  // present, else the legacy one), the legacy family GDI selects it by, the
+  // style ("Regular", "Bold" or "Italic"), weight (100..900) and slant.
+  struct FontNames
+  {
+    std::string family;
+    std::string gdiFamily;
+    std::string style;
+    int weight = 400;
+    bool italic = false;
+  };
+  // Reads them from the 'name', 'OS/2' and 'head' tables of face faceIdx of a
+  // TrueType/OpenType file or collection. Every offset and length is checked
+  // against size: false for anything short, truncated or without a family.
+  static bool ReadFontNames(const void* data, size_t size, int faceIdx, FontNames& names);
 
   IGraphicsWin(IGEditorDelegate& dlg, int w, int h, int fps = 60, float scale = 1.f);
   ~IGraphicsWin() override;
@@ -118,6 +172,22 @@ public:
 
   int GetEditState() const { return mEditState; }
   HWND GetEditWindow() const { return mEditWnd; }
+  // The value entry's GDI font (nothing while no entry is open).
+  HFONT GetEditFont() const { return mEditFont; }
+
+  // Tooltips (when enabled before the window opens): the tooltip window, and
+  // which control's text it shows (-1 none).
+  HWND GetTooltipWindow() const { return mTooltipWnd; }
+  bool TooltipVisible() const { return mTooltipVisible; }
+  int TooltipControlIdx() const { return mTooltipIdx; }
+
+  // Touch input as WM_TOUCH delivers it (screen positions in hundredths of a
+  // pixel): downs, moves and ups go to the context as lists of mouse infos
+  // carrying the touch id and contact radius. Public so that a test can feed
+  // points where no digitizer exists.
+  void OnTouchInputs(const TOUCHINPUT* inputs, int count);
+  // Whether OpenWindow registered the window for touch.
+  bool RegisteredForTouch() const { return mTouchRegistered; }
 
 private:
   static LRESULT CALLBACK WndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -130,6 +200,10 @@ private:
   void DestroyEditWindow();
   void Paint();
   IMouseInfo MouseInfoOf(LPARAM lParam, WPARAM wParam);
+  void CreateTooltipWindow();
+  void ShowTooltip();
+  void HideTooltip();
+  void OnDropFiles(HDROP drop);
 
   HWND mWnd = nullptr;
   HWND mParentWnd = nullptr;
@@ -148,6 +222,15 @@ private:
   IRect mEditRect;
   int mEditParamIdx = -1;
   int mEditState = kEditNone;
+
+  // Tooltips.
+  HWND mTooltipWnd = nullptr;
+  bool mTooltipVisible = false;
+  int mTooltipIdx = -1;
+
+  // Touch: where each touch id was last seen (logical units), for drag deltas.
+  bool mTouchRegistered = false;
+  std::map<DWORD, std::pair<float, float>> mTouchPoints;
 
   int mCursorShape = kCursorArrow;
   bool mPenOrTouch = false;

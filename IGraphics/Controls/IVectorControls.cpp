@@ -251,7 +251,13 @@ void IVRadioButtonControl::DrawWidget(IGraphics& g)
     if (text.empty()) continue;
     ITextStyle style = mStyle.valueText;
     style.mColour = mStyle.GetColour(i == selected ? kPR : kX1);
-    g.DrawText(style, text.c_str(), IRect(cell.L + mColumnWidth, cell.T, cell.R, cell.B), &mBlend);
+    const IRect textRect(cell.L + mColumnWidth, cell.T, cell.R, cell.B);
+    // An option's text wider than its cell would run into the next option:
+    // it is drawn smaller until it fits.
+    IRect measured;
+    const float width = g.MeasureText(style, text.c_str(), measured);
+    if (width > textRect.W() && textRect.W() > 0.f) style.mSize *= textRect.W() / width;
+    g.DrawText(style, text.c_str(), textRect, &mBlend);
   }
 }
 

@@ -202,8 +202,16 @@ protected:
     if (iid == IID_AAX_IController) return static_cast<AAX_IController*>(this);
     if (iid == IID_AAX_IAutomationDelegate && mAutomation)
       return static_cast<AAX_IAutomationDelegate*>(mAutomation);
+    // An editor finds its instance's effect-parameters object here.
+    if (mEffect && mEffectIID && iid == *mEffectIID) return mEffect;
     return HostObject::Find(iid);
   }
+
+public:
+  // The instance's effect-parameters object answered for mEffectIID (none
+  // when null); the caller keeps it alive.
+  IACFUnknown* mEffect = nullptr;
+  const acfIID* mEffectIID = nullptr;
 
 private:
   AutomationDelegate* mAutomation;

@@ -1,15 +1,26 @@
 // The Windows editor window, opened for real (under Wine with Xvfb in the
 // cross build) as a child of a test host window: messages sent to it reach
 // the controls, the value entry filters and commits on the next tick, the
-// display clock, the monitor scale, clipboard and cursors, and repeated
-// opening and closing leaves nothing behind.
+// display clock, the monitor scale, clipboard and cursors, tooltips, dropped
+// files, touch points, fonts from memory and by family, parameter gestures
+// from drags, keys passed on to the host, and repeated opening and closing
+// leaves nothing behind.
 #include "GraphicsFixture.h"
+#include "IControlBases.h"
 #include "IGraphicsWin.h"
 
 #include <tlhelp32.h>
 
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -68,13 +79,22 @@ UINT WINAPI Dpi144(HWND)
   return 144;
 }
 
+// Key messages that reached the test host window, in order.
+std::vector<std::pair<UINT, WPARAM>> sHostKeys;
+
+LRESULT CALLBACK HostProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  if (msg == WM_KEYDOWN || msg == WM_KEYUP) sHostKeys.emplace_back(msg, wParam);
+  return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
 class WinWindowTest : public testing::Test
 {
 protected:
   void SetUp() override
   {
     WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpfnWndProc = HostProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"KestrineTestHost";
     RegisterClassW(&wc);
@@ -82,6 +102,7 @@ protected:
                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(mHost, nullptr);
     Pump();
+    sHostKeys.clear();
   }
   void TearDown() override
   {
@@ -333,6 +354,712 @@ TEST_F(WinWindowTest, NativeMenuCarriesSubmenusColumnsAndFlags)
   DestroyMenu(native);
 }
 
+// ----- Tooltips
+
+std::wstring ToolText(HWND tooltip, HWND wnd)
+{
+  wchar_t text[128] = {};
+  TTTOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = wnd;
+  tool.uId = reinterpret_cast<UINT_PTR>(wnd);
+  tool.lpszText = text;
+  SendMessageW(tooltip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
+  return text;
+}
+
+TEST_F(WinWindowTest, TooltipShowsTheHoveredControlsTextUntilAnotherIsHovered)
+{
+  GraphicsPlugin p;
+  p.SetLayoutFunc(
+      [](IGraphics* g)
+      {
+        g->AddControl(new TestControl(IRect(0, 0, 580, 250)));
+        g->AddControl(new TestControl(IRect(100, 50, 200, 150)))->SetTooltip("Drive \xE2\x86\x92 clipper");
+        g->AddControl(new TestControl(IRect(300, 50, 400, 150)));
+      });
+  IGraphicsWin g(p, 580, 250, 60, 1.f);
+  g.SetVerticalBlankMode(false);
+  g.EnableTooltips(true);
+  HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+  ASSERT_NE(w, nullptr);
+  HWND tip = g.GetTooltipWindow();
+  ASSERT_NE(tip, nullptr);
+  wchar_t cls[32] = {};
+  GetClassNameW(tip, cls, 32);
+  EXPECT_STREQ(cls, L"tooltips_class32");
+  EXPECT_TRUE(GetWindowLongW(tip, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(GetWindowLongW(tip, GWL_STYLE) & (TTS_ALWAYSTIP | TTS_NOPREFIX), TTS_ALWAYSTIP | TTS_NOPREFIX);
+  EXPECT_EQ(SendMessageW(tip, TTM_GETMAXTIPWIDTH, 0, 0), 250);
+  EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+
+  SendMessageW(w, WM_MOUSEMOVE, 0, Point(150, 100));
+  EXPECT_FALSE(g.TooltipVisible()) << "shown on hover, not on the move";
+  SendMessageW(w, WM_MOUSEHOVER, 0, Point(150, 100));
+  EXPECT_TRUE(g.TooltipVisible());
+  EXPECT_EQ(g.TooltipControlIdx(), 1);
+  EXPECT_EQ(ToolText(tip, w), L"Drive \u2192 clipper");
+  SendMessageW(w, WM_MOUSEMOVE, 0, Point(160, 110));
+  EXPECT_TRUE(g.TooltipVisible()) << "moving within the control keeps it";
+  SendMessageW(w, WM_MOUSEMOVE, 0, Point(350, 100));
+  EXPECT_FALSE(g.TooltipVisible());
+  EXPECT_EQ(g.TooltipControlIdx(), -1);
+  EXPECT_EQ(ToolText(tip, w), L"");
+  SendMessageW(w, WM_MOUSEHOVER, 0, Point(350, 100));
+  EXPECT_TRUE(g.TooltipVisible());
+  EXPECT_EQ(g.TooltipControlIdx(), 2);
+  EXPECT_EQ(ToolText(tip, w), L"") << "a control without a tooltip shows an empty tip";
+  g.CloseWindow();
+  EXPECT_EQ(g.GetTooltipWindow(), nullptr);
+  EXPECT_FALSE(IsWindow(tip));
+
+  IGraphicsWin plain(p, 580, 250, 60, 1.f);
+  plain.SetVerticalBlankMode(false);
+  ASSERT_NE(plain.OpenWindow(mHost), nullptr);
+  EXPECT_EQ(plain.GetTooltipWindow(), nullptr) << "only when enabled";
+  plain.CloseWindow();
+}
+
+TEST_F(WinWindowTest, TooltipHidesOnClickLeaveAndValueEntry)
+{
+  struct Case
+  {
+    const char* what;
+    std::function<void(IGraphicsWin&, HWND)> act;
+  };
+  const Case cases[] = {
+      {"left button",
+       [](IGraphicsWin&, HWND w)
+       {
+         SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, Point(150, 100));
+         SendMessageW(w, WM_LBUTTONUP, 0, Point(150, 100));
+       }},
+      {"right button",
+       [](IGraphicsWin&, HWND w)
+       {
+         SendMessageW(w, WM_RBUTTONDOWN, MK_RBUTTON, Point(150, 100));
+         SendMessageW(w, WM_RBUTTONUP, 0, Point(150, 100));
+       }},
+      {"mouse leave", [](IGraphicsWin&, HWND w) { SendMessageW(w, WM_MOUSELEAVE, 0, 0); }},
+      {"value entry",
+       [](IGraphicsWin& g, HWND)
+       {
+         g.CreatePlatformTextEntry(0, ITextStyle(), IRect(10, 10, 110, 60), 8, "1");
+         ASSERT_NE(g.GetEditWindow(), nullptr);
+         SendMessageW(g.GetEditWindow(), WM_CHAR, L'2', 0);
+       }},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    GraphicsPlugin p;
+    p.SetLayoutFunc(
+        [](IGraphics* g)
+        {
+          g->AddControl(new TestControl(IRect(0, 0, 580, 250)));
+          g->AddControl(new TestControl(IRect(100, 50, 200, 150)))->SetTooltip("Drive");
+        });
+    IGraphicsWin g(p, 580, 250, 60, 1.f);
+    g.SetVerticalBlankMode(false);
+    g.EnableTooltips(true);
+    HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+    ASSERT_NE(w, nullptr);
+    SendMessageW(w, WM_MOUSEMOVE, 0, Point(150, 100));
+    SendMessageW(w, WM_MOUSEHOVER, 0, Point(150, 100));
+    ASSERT_TRUE(g.TooltipVisible());
+    c.act(g, w);
+    EXPECT_FALSE(g.TooltipVisible());
+    EXPECT_EQ(g.TooltipControlIdx(), -1);
+    EXPECT_EQ(ToolText(g.GetTooltipWindow(), w), L"");
+    g.CloseWindow();
+  }
+}
+
+// ----- Dropped files
+
+class DropControl : public IControl
+{
+public:
+  explicit DropControl(const IRect& r) : IControl(r) {}
+  void Draw(IGraphics&) override {}
+  void OnFileDrop(const char* path) override { mDrops.push_back(path); }
+  std::vector<std::string> mDrops;
+};
+
+// What the shell hands a window for a drop: a DROPFILES record with one
+// wide path, the point in client pixels.
+HGLOBAL MakeDrop(const std::wstring& path, POINT at)
+{
+  const size_t bytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+  HGLOBAL mem = GlobalAlloc(GHND, bytes);
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(mem));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->pt = at;
+  drop->fNC = FALSE;
+  drop->fWide = TRUE;
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), path.c_str(), path.size() * sizeof(wchar_t));
+  GlobalUnlock(mem);
+  return mem;
+}
+
+TEST_F(WinWindowTest, DroppedFileReachesTheControlAtTheDropPoint)
+{
+  const struct
+  {
+    float scale;
+    float x, y; // logical drop point
+    int expectedControl;
+  } cases[] = {
+      {1.f, 150.f, 100.f, 0}, {1.f, 350.f, 100.f, 1}, {1.5f, 350.f, 100.f, 1}, {1.5f, 250.f, 100.f, -1}};
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(testing::Message() << c.scale << " " << c.x);
+    GraphicsPlugin p;
+    DropControl* controls[2] = {};
+    p.SetLayoutFunc(
+        [&](IGraphics* g)
+        {
+          controls[0] = static_cast<DropControl*>(g->AddControl(new DropControl(IRect(100, 50, 200, 150))));
+          controls[1] = static_cast<DropControl*>(g->AddControl(new DropControl(IRect(300, 50, 400, 150))));
+        });
+    IGraphicsWin g(p, 580, 250, 60, c.scale);
+    g.SetVerticalBlankMode(false);
+    HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    const POINT at{static_cast<LONG>(c.x * c.scale), static_cast<LONG>(c.y * c.scale)};
+    SendMessageW(w, WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(MakeDrop(L"C:\\Samples\\Gr\u00fc\u00dfe \u266b.wav", at)), 0);
+    for (int i = 0; i < 2; ++i)
+    {
+      SCOPED_TRACE(i);
+      if (i == c.expectedControl)
+      {
+        ASSERT_EQ(controls[i]->mDrops.size(), 1u);
+        EXPECT_EQ(controls[i]->mDrops[0], "C:\\Samples\\Gr\xC3\xBC\xC3\x9F"
+                                          "e \xE2\x99\xAB.wav");
+      }
+      else
+        EXPECT_TRUE(controls[i]->mDrops.empty());
+    }
+    g.CloseWindow();
+  }
+}
+
+// ----- Touch
+
+struct TouchCall
+{
+  std::string op;
+  float x, y, dX;
+  uint64_t id;
+  float radius;
+};
+
+class TouchControl : public IControl
+{
+public:
+  explicit TouchControl(const IRect& r) : IControl(r) {}
+  void Draw(IGraphics&) override {}
+  void OnMouseDown(float x, float y, const IMouseMods& m) override
+  {
+    mCalls.push_back({"down", x, y, 0.f, m.touchID, m.touchRadius});
+  }
+  void OnMouseDrag(float x, float y, float dX, float, const IMouseMods& m) override
+  {
+    mCalls.push_back({"drag", x, y, dX, m.touchID, m.touchRadius});
+  }
+  void OnMouseUp(float x, float y, const IMouseMods& m) override
+  {
+    mCalls.push_back({"up", x, y, 0.f, m.touchID, m.touchRadius});
+  }
+  std::vector<TouchCall> mCalls;
+};
+
+// Wine has no digitizer, so WM_TOUCH never arrives: the decoded points are
+// fed to the same entry point the message handler calls.
+TEST_F(WinWindowTest, TouchPointsBecomeMouseEventsPerFinger)
+{
+  for (float s : {1.f, 1.5f})
+  {
+    SCOPED_TRACE(s);
+    GraphicsPlugin p;
+    TouchControl* a = nullptr;
+    TouchControl* b = nullptr;
+    p.SetLayoutFunc(
+        [&](IGraphics* g)
+        {
+          a = static_cast<TouchControl*>(g->AddControl(new TouchControl(IRect(100, 50, 300, 200))));
+          b = static_cast<TouchControl*>(g->AddControl(new TouchControl(IRect(320, 50, 500, 200))));
+        });
+    IGraphicsWin g(p, 580, 250, 60, s);
+    g.SetVerticalBlankMode(false);
+    g.EnableMultiTouch(true);
+    HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(g.RegisteredForTouch(), (GetSystemMetrics(SM_DIGITIZER) & NID_MULTI_INPUT) != 0);
+    POINT origin{0, 0};
+    ClientToScreen(w, &origin);
+    auto touch = [&](DWORD id, float x, float y, DWORD flags, DWORD contact = 0)
+    {
+      TOUCHINPUT t{};
+      t.x = static_cast<LONG>(std::lround((static_cast<float>(origin.x) + x * s) * 100.f));
+      t.y = static_cast<LONG>(std::lround((static_cast<float>(origin.y) + y * s) * 100.f));
+      t.dwID = id;
+      t.dwFlags = flags;
+      if (contact)
+      {
+        t.dwMask = TOUCHINPUTMASKF_CONTACTAREA;
+        t.cxContact = t.cyContact = contact;
+      }
+      return t;
+    };
+    const TOUCHINPUT downs[] = {touch(7, 150.f, 100.f, TOUCHEVENTF_DOWN, 1000),
+                                touch(9, 400.f, 120.f, TOUCHEVENTF_DOWN)};
+    g.OnTouchInputs(downs, 2);
+    const TOUCHINPUT move[] = {touch(7, 170.f, 90.f, TOUCHEVENTF_MOVE, 1000),
+                               touch(9, 400.f, 120.f, TOUCHEVENTF_MOVE)};
+    g.OnTouchInputs(move, 2);
+    const TOUCHINPUT ups[] = {touch(7, 170.f, 90.f, TOUCHEVENTF_UP), touch(9, 400.f, 120.f, TOUCHEVENTF_UP)};
+    g.OnTouchInputs(ups, 2);
+    const float radius = 5.f / s; // half of a 10-pixel contact, in logical units
+    const TouchCall expectedA[] = {{"down", 150.f, 100.f, 0.f, 7, radius},
+                                   {"drag", 170.f, 90.f, 20.f, 7, radius},
+                                   {"up", 170.f, 90.f, 0.f, 7, 0.f}};
+    const TouchCall expectedB[] = {{"down", 400.f, 120.f, 0.f, 9, 0.f}, {"up", 400.f, 120.f, 0.f, 9, 0.f}};
+    auto check = [](const std::vector<TouchCall>& got, const TouchCall* want, size_t n)
+    {
+      ASSERT_EQ(got.size(), n);
+      for (size_t i = 0; i < n; ++i)
+      {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(got[i].op, want[i].op);
+        EXPECT_NEAR(got[i].x, want[i].x, 0.01f);
+        EXPECT_NEAR(got[i].y, want[i].y, 0.01f);
+        EXPECT_NEAR(got[i].dX, want[i].dX, 0.01f);
+        EXPECT_EQ(got[i].id, want[i].id);
+        EXPECT_NEAR(got[i].radius, want[i].radius, 0.01f);
+      }
+    };
+    check(a->mCalls, expectedA, std::size(expectedA));
+    // A finger that did not move drags nothing.
+    check(b->mCalls, expectedB, std::size(expectedB));
+    EXPECT_FALSE(g.ControlIsCaptured());
+    g.CloseWindow();
+  }
+}
+
+// ----- Fonts
+
+std::vector<unsigned char> ReadFile(const char* path)
+{
+  std::ifstream f(path, std::ios::binary);
+  return std::vector<unsigned char>((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+// Bytes placed so that the byte after the last one is a no-access page: a
+// read past the end faults instead of going unnoticed.
+class GuardedBytes
+{
+public:
+  explicit GuardedBytes(const std::vector<unsigned char>& bytes)
+  {
+    const size_t page = 4096;
+    const size_t span = (bytes.size() + page - 1) / page * page;
+    mBase = static_cast<unsigned char*>(
+        VirtualAlloc(nullptr, span + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    DWORD old = 0;
+    VirtualProtect(mBase + span, page, PAGE_NOACCESS, &old);
+    mData = mBase + span - bytes.size();
+    if (!bytes.empty()) std::memcpy(mData, bytes.data(), bytes.size());
+    mSize = bytes.size();
+  }
+  ~GuardedBytes() { VirtualFree(mBase, 0, MEM_RELEASE); }
+  GuardedBytes(const GuardedBytes&) = delete;
+  GuardedBytes& operator=(const GuardedBytes&) = delete;
+  const unsigned char* data() const { return mData; }
+  size_t size() const { return mSize; }
+
+private:
+  unsigned char* mBase = nullptr;
+  unsigned char* mData = nullptr;
+  size_t mSize = 0;
+};
+
+void Put16(std::vector<unsigned char>& b, size_t at, unsigned v)
+{
+  b[at] = static_cast<unsigned char>(v >> 8);
+  b[at + 1] = static_cast<unsigned char>(v);
+}
+void Put32(std::vector<unsigned char>& b, size_t at, uint32_t v)
+{
+  Put16(b, at, v >> 16);
+  Put16(b, at + 2, v & 0xFFFF);
+}
+
+struct NameRecord
+{
+  unsigned platform, encoding, language, id;
+  std::string text; // ASCII; stored as UTF-16BE except on platform 1
+};
+
+// A font file of one face with a 'name' table and, when weight > 0, an
+// 'OS/2' table (weight and fsSelection): enough for the name reader.
+std::vector<unsigned char> MakeFont(const std::vector<NameRecord>& records, unsigned weight = 0,
+                                    unsigned selection = 0)
+{
+  std::vector<unsigned char> strings;
+  std::vector<unsigned char> name(6 + records.size() * 12);
+  Put16(name, 2, static_cast<unsigned>(records.size()));
+  Put16(name, 4, static_cast<unsigned>(name.size()));
+  for (size_t i = 0; i < records.size(); ++i)
+  {
+    const NameRecord& r = records[i];
+    const size_t at = 6 + i * 12, start = strings.size();
+    for (char ch : r.text)
+    {
+      if (r.platform != 1) strings.push_back(0);
+      strings.push_back(static_cast<unsigned char>(ch));
+    }
+    Put16(name, at, r.platform);
+    Put16(name, at + 2, r.encoding);
+    Put16(name, at + 4, r.language);
+    Put16(name, at + 6, r.id);
+    Put16(name, at + 8, static_cast<unsigned>(strings.size() - start));
+    Put16(name, at + 10, static_cast<unsigned>(start));
+  }
+  name.insert(name.end(), strings.begin(), strings.end());
+  std::vector<unsigned char> os2(weight ? 96 : 0);
+  if (weight)
+  {
+    Put16(os2, 4, weight);
+    Put16(os2, 62, selection);
+  }
+  const unsigned tables = weight ? 2 : 1;
+  std::vector<unsigned char> font(12 + 16 * tables);
+  Put32(font, 0, 0x00010000);
+  Put16(font, 4, tables);
+  auto addTable = [&](size_t slot, const char* tag, const std::vector<unsigned char>& data)
+  {
+    std::memcpy(&font[12 + slot * 16], tag, 4);
+    Put32(font, 12 + slot * 16 + 8, static_cast<uint32_t>(font.size()));
+    Put32(font, 12 + slot * 16 + 12, static_cast<uint32_t>(data.size()));
+    font.insert(font.end(), data.begin(), data.end());
+  };
+  addTable(0, "name", name);
+  if (weight) addTable(1, "OS/2", os2);
+  return font;
+}
+
+TEST_F(WinWindowTest, FontNamesComeFromTheFontsOwnTables)
+{
+  const std::vector<unsigned char> poppins = ReadFile(KESTRINE_TEST_FONT_FILE);
+  ASSERT_GT(poppins.size(), 1000u);
+  const std::vector<NameRecord> alpha = {{3, 1, 0x409, 1, "Alpha"}, {3, 1, 0x409, 2, "Bold"}};
+  const struct
+  {
+    const char* what;
+    std::vector<unsigned char> bytes;
+    int face;
+    bool ok;
+    const char* family;
+    const char* gdiFamily;
+    const char* style;
+    int weight;
+    bool italic;
+  } cases[] = {
+      {"the editor's font", poppins, 0, true, "Poppins", "Poppins Medium", "Regular", 500, false},
+      {"legacy names only", MakeFont(alpha, 700, 0x20), 0, true, "Alpha", "Alpha", "Bold", 700, false},
+      {"typographic family", MakeFont({{3, 1, 0x409, 1, "Alpha Light"}, {3, 1, 0x409, 16, "Alpha"}}, 300, 1),
+       0, true, "Alpha", "Alpha Light", "Italic", 300, true},
+      {"English preferred", MakeFont({{3, 1, 0x407, 1, "Alpha DE"}, {3, 1, 0x409, 1, "Alpha"}}), 0, true,
+       "Alpha", "Alpha", "Regular", 400, false},
+      {"Macintosh names", MakeFont({{1, 0, 0, 1, "Mac Alpha"}}), 0, true, "Mac Alpha", "Mac Alpha", "Regular",
+       400, false},
+      {"no family", MakeFont({{3, 1, 0x409, 2, "Bold"}}), 0, false, "", "", "", 400, false},
+      {"unreadable encoding", MakeFont({{3, 5, 0x409, 1, "Alpha"}}), 0, false, "", "", "", 400, false},
+      {"face 1 of a single font", MakeFont(alpha), 1, false, "", "", "", 400, false},
+      {"empty", {}, 0, false, "", "", "", 400, false},
+      {"garbage", std::vector<unsigned char>(64, 0xAB), 0, false, "", "", "", 400, false},
+  };
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    GuardedBytes bytes(c.bytes);
+    IGraphicsWin::FontNames names;
+    ASSERT_EQ(IGraphicsWin::ReadFontNames(bytes.data(), bytes.size(), c.face, names), c.ok);
+    if (!c.ok) continue;
+    EXPECT_EQ(names.family, c.family);
+    EXPECT_EQ(names.gdiFamily, c.gdiFamily);
+    EXPECT_EQ(names.style, c.style);
+    EXPECT_EQ(names.weight, c.weight);
+    EXPECT_EQ(names.italic, c.italic);
+  }
+}
+
+TEST_F(WinWindowTest, CorruptFontTablesAreRejectedWithoutReadingPastTheEnd)
+{
+  const std::vector<unsigned char> good =
+      MakeFont({{3, 1, 0x409, 1, "Alpha"}, {3, 1, 0x409, 2, "Bold"}}, 700, 0x20);
+  const size_t nameRecord = 12 + 2 * 16; // the name table follows the two directory entries
+  const struct
+  {
+    const char* what;
+    std::function<void(std::vector<unsigned char>&)> corrupt;
+  } cases[] = {
+      {"table count past the end", [](std::vector<unsigned char>& b) { Put16(b, 4, 0xFFFF); }},
+      {"name table past the end", [](std::vector<unsigned char>& b) { Put32(b, 12 + 12, 0x7FFFFFF0); }},
+      {"name offset past the end", [](std::vector<unsigned char>& b) { Put32(b, 12 + 8, 0xFFFFFFF0); }},
+      {"record count past the table", [&](std::vector<unsigned char>& b) { Put16(b, nameRecord + 2, 5000); }},
+      {"strings past the table", [&](std::vector<unsigned char>& b) { Put16(b, nameRecord + 4, 0xFFF0); }},
+      {"family text past the table",
+       [&](std::vector<unsigned char>& b) { Put16(b, nameRecord + 6 + 8, 0xFFF0); }},
+      {"collection of too many faces",
+       [](std::vector<unsigned char>& b)
+       {
+         std::vector<unsigned char> head(12);
+         std::memcpy(head.data(), "ttcf", 4);
+         Put32(head, 8, 0x7FFFFFFF);
+         b = head;
+       }},
+      {"collection face past the end",
+       [](std::vector<unsigned char>& b)
+       {
+         std::vector<unsigned char> head(16);
+         std::memcpy(head.data(), "ttcf", 4);
+         Put32(head, 8, 1);
+         Put32(head, 12, 0xFFFFFF00);
+         b = head;
+       }},
+  };
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    std::vector<unsigned char> bytes = good;
+    c.corrupt(bytes);
+    GuardedBytes guarded(bytes);
+    IGraphicsWin::FontNames names;
+    EXPECT_FALSE(IGraphicsWin::ReadFontNames(guarded.data(), guarded.size(), 0, names));
+  }
+  // Every cut of a good font: up to the end of the name table nothing is
+  // read; a cut OS/2 table (the last one) is ignored, leaving the names.
+  const size_t os2At = good.size() - 96;
+  for (size_t n = 0; n < good.size(); ++n)
+  {
+    std::vector<unsigned char> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n));
+    GuardedBytes guarded(cut);
+    IGraphicsWin::FontNames names;
+    const bool ok = IGraphicsWin::ReadFontNames(guarded.data(), guarded.size(), 0, names);
+    EXPECT_EQ(ok, n >= os2At) << n;
+    if (ok)
+    {
+      EXPECT_EQ(names.weight, 400) << n;
+    }
+  }
+}
+
+std::wstring SelectedFaceOf(HFONT font)
+{
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ previous = SelectObject(dc, font);
+  wchar_t face[LF_FACESIZE] = {};
+  GetTextFaceW(dc, LF_FACESIZE, face);
+  SelectObject(dc, previous);
+  DeleteDC(dc);
+  return face;
+}
+
+TEST_F(WinWindowTest, FontsLoadFromBytesAndByFamilyName)
+{
+  GraphicsPlugin p;
+  IGraphicsWin g(p, 580, 250, 60, 1.f);
+  const std::vector<unsigned char> poppins = ReadFile(KESTRINE_TEST_FONT_FILE);
+  PlatformFontPtr fromBytes = g.LoadPlatformFont("p", poppins.data(), static_cast<int>(poppins.size()));
+  ASSERT_NE(fromBytes, nullptr);
+  const auto* font = dynamic_cast<const IGraphicsWin::Font*>(fromBytes.get());
+  ASSERT_NE(font, nullptr);
+  EXPECT_STREQ(font->GetFamily(), "Poppins");
+  EXPECT_STREQ(font->GetStyleName(), "Regular");
+  EXPECT_FALSE(font->IsSystem());
+  EXPECT_EQ(font->GetDataSize(), static_cast<int>(poppins.size()));
+  HFONT gdi = CreateFontIndirectW(&font->GetLogFont());
+  EXPECT_EQ(SelectedFaceOf(gdi), L"Poppins Medium") << "GDI selects the installed face";
+  DeleteObject(gdi);
+
+  // While installed for the process, the face is also there by its name.
+  PlatformFontPtr byName = g.LoadPlatformFont("q", "Poppins Medium", kFontStyleNormal);
+  ASSERT_NE(byName, nullptr);
+  const auto* named = dynamic_cast<const IGraphicsWin::Font*>(byName.get());
+  ASSERT_NE(named, nullptr);
+  EXPECT_TRUE(named->IsSystem());
+  EXPECT_STREQ(named->GetStyleName(), "Regular");
+  IGraphicsWin::FontNames names;
+  ASSERT_TRUE(IGraphicsWin::ReadFontNames(named->GetData(), static_cast<size_t>(named->GetDataSize()),
+                                          named->GetFaceIdx(), names))
+      << "the bytes GDI gave are the font's";
+  EXPECT_EQ(names.family, "Poppins");
+
+  const unsigned char shortBytes[] = {0, 1, 0, 0, 0, 1};
+  EXPECT_EQ(g.LoadPlatformFont("r", shortBytes, static_cast<int>(sizeof(shortBytes))), nullptr);
+  EXPECT_EQ(g.LoadPlatformFont("r", "Kestrine No Such Family", kFontStyleBold), nullptr)
+      << "another family selected in its place does not count";
+  EXPECT_EQ(g.LoadPlatformFont("r", "", kFontStyleNormal), nullptr);
+}
+
+TEST_F(WinWindowTest, ValueEntryUsesTheLoadedFontAtItsPixelHeight)
+{
+  GraphicsPlugin p;
+  IGraphicsWin g(p, 580, 250, 60, 1.5f);
+  g.SetVerticalBlankMode(false);
+  ASSERT_NE(g.OpenWindow(mHost), nullptr);
+  ASSERT_TRUE(g.LoadFontResource("Poppins-Medium", KESTRINE_TEST_FONT_FILE));
+  ITextStyle style;
+  style.mSize = 20.f;
+  g.CreatePlatformTextEntry(0, style, IRect(10, 10, 110, 60), 8, "1");
+  ASSERT_NE(g.GetEditFont(), nullptr);
+  LOGFONTW lf{};
+  ASSERT_TRUE(GetObjectW(g.GetEditFont(), sizeof(lf), &lf));
+  EXPECT_EQ(lf.lfHeight, 30) << "1.5 x 20 device pixels";
+  EXPECT_EQ(lf.lfWeight, 500);
+  EXPECT_EQ(SelectedFaceOf(g.GetEditFont()), L"Poppins Medium");
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(g.GetEditWindow(), WM_GETFONT, 0, 0)), g.GetEditFont());
+  g.CloseWindow();
+}
+
+// ----- Parameters, context menu, keys
+
+class TestKnob : public IKnobControlBase
+{
+public:
+  TestKnob(const IRect& r, int paramIdx) : IKnobControlBase(r, paramIdx) {}
+  void Draw(IGraphics&) override {}
+  void FillContextMenu(IMenu&) override { ++mContextMenus; } // no items: no native menu is tracked
+  int mContextMenus = 0;
+};
+
+TEST_F(WinWindowTest, LeftDragMovesTheParameterWithinOneGestureAndRightClickDoesNot)
+{
+  struct Case
+  {
+    const char* what;
+    UINT down, up;
+    WPARAM button;
+    int gestures;
+    int contextMenus;
+    bool moves;
+  };
+  const Case cases[] = {
+      {"left drag", WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON, 1, 0, true},
+      {"right drag", WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, 0, 1, false},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.what);
+    GraphicsPlugin p;
+    TestKnob* knob = nullptr;
+    p.SetLayoutFunc(
+        [&](IGraphics* g)
+        { knob = static_cast<TestKnob*>(g->AddControl(new TestKnob(IRect(100, 50, 200, 150), 0))); });
+    IGraphicsWin g(p, 580, 250, 60, 1.f);
+    g.SetVerticalBlankMode(false);
+    HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+    ASSERT_NE(w, nullptr);
+    p.mCalls.clear();
+    SendMessageW(w, c.down, c.button, Point(150, 120));
+    SendMessageW(w, WM_MOUSEMOVE, c.button, Point(150, 100));
+    SendMessageW(w, WM_MOUSEMOVE, c.button, Point(150, 80));
+    SendMessageW(w, c.up, 0, Point(150, 80));
+    EXPECT_EQ(p.Count("begin"), c.gestures);
+    EXPECT_EQ(p.Count("end"), c.gestures);
+    EXPECT_EQ(knob->mContextMenus, c.contextMenus);
+    EXPECT_EQ(p.GetParam(0)->Value() > 0., c.moves) << p.GetParam(0)->Value();
+    EXPECT_EQ(p.Count("send") > 0, c.moves);
+    if (c.moves)
+    {
+      // begin, the value sends, end: in that order.
+      EXPECT_EQ(p.mCalls.front().what, "begin");
+      EXPECT_EQ(p.mCalls.back().what, "end");
+    }
+    EXPECT_FALSE(g.ControlIsCaptured());
+    EXPECT_FALSE(g.IsCursorHidden());
+    g.CloseWindow();
+  }
+}
+
+TEST_F(WinWindowTest, KeysTheEditorDoesNotHandleReachTheHost)
+{
+  GraphicsPlugin p;
+  IGraphicsWin g(p, 580, 250, 60, 1.f);
+  g.SetVerticalBlankMode(false);
+  HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+  ASSERT_NE(w, nullptr);
+  std::vector<std::pair<int, bool>> editorKeys;
+  g.SetKeyHandlerFunc(
+      [&](const IKeyPress& key, bool isUp)
+      {
+        editorKeys.emplace_back(key.VK, isUp);
+        return key.VK == 'K';
+      });
+  const struct
+  {
+    UINT msg;
+    WPARAM vk;
+    bool toHost;
+  } cases[] = {{WM_KEYDOWN, 'K', false},
+               {WM_KEYUP, 'K', false},
+               {WM_KEYDOWN, VK_SPACE, true},
+               {WM_KEYUP, VK_SPACE, true},
+               {WM_KEYDOWN, VK_F5, true}};
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(testing::Message() << c.msg << " " << c.vk);
+    sHostKeys.clear();
+    editorKeys.clear();
+    SendMessageW(w, c.msg, c.vk, 1);
+    ASSERT_EQ(editorKeys.size(), 1u) << "the editor is asked first";
+    EXPECT_EQ(editorKeys[0].first, static_cast<int>(c.vk));
+    EXPECT_EQ(editorKeys[0].second, c.msg == WM_KEYUP);
+    ASSERT_EQ(sHostKeys.size(), c.toHost ? 1u : 0u);
+    if (c.toHost)
+    {
+      EXPECT_EQ(sHostKeys[0], std::make_pair(c.msg, c.vk));
+    }
+  }
+  g.CloseWindow();
+}
+
+TEST_F(WinWindowTest, ValuePromptCommitsTheTypedValueToTheParameter)
+{
+  GraphicsPlugin p;
+  TestControl* control = nullptr;
+  p.SetLayoutFunc(
+      [&](IGraphics* g)
+      { control = static_cast<TestControl*>(g->AddControl(new TestControl(IRect(10, 10, 110, 60), 0))); });
+  IGraphicsWin g(p, 580, 250, 60, 1.f);
+  g.SetVerticalBlankMode(false);
+  HWND w = static_cast<HWND>(g.OpenWindow(mHost));
+  ASSERT_NE(w, nullptr);
+  p.mCalls.clear();
+  g.OpenValuePrompt(control, IRect(10, 10, 110, 60), 0);
+  HWND edit = g.GetEditWindow();
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(g.GetControlInTextEntry(), control);
+  wchar_t text[32] = {};
+  GetWindowTextW(edit, text, 32);
+  EXPECT_STREQ(text, L"0.0") << "the current value, all selected";
+  SendMessageW(edit, WM_SETFOCUS, 0, 0);
+  for (const wchar_t* t = L"7.5"; *t; ++t) SendMessageW(edit, WM_CHAR, *t, 0);
+  SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_DOUBLE_EQ(p.GetParam(0)->Value(), 0.) << "applied on the next tick";
+  g.OnDisplayTick(0);
+  EXPECT_EQ(g.GetEditWindow(), nullptr);
+  EXPECT_EQ(g.GetControlInTextEntry(), nullptr);
+  EXPECT_DOUBLE_EQ(p.GetParam(0)->Value(), 7.5);
+  EXPECT_DOUBLE_EQ(control->GetValue(), 0.75);
+  EXPECT_EQ(p.Count("send"), 1);
+  g.CloseWindow();
+}
+
 int CountThreads()
 {
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -360,14 +1087,16 @@ TEST_F(WinWindowTest, OpeningAndClosingFiftyTimesLeavesNothingBehind)
   struct Case
   {
     bool vblank;
-  } const cases[] = {{false}, {true}};
+    bool tooltips;
+  } const cases[] = {{false, false}, {true, false}, {false, true}};
   for (const Case& c : cases)
   {
-    SCOPED_TRACE(c.vblank);
+    SCOPED_TRACE(testing::Message() << "vblank " << c.vblank << " tooltips " << c.tooltips);
     GraphicsPlugin p;
     p.SetLayoutFunc([](IGraphics* g) { g->AddControl(new MouseControl(IRect(10, 10, 100, 100))); });
     IGraphicsWin g(p, 580, 250, 60, 1.f);
     g.SetVerticalBlankMode(c.vblank);
+    g.EnableTooltips(c.tooltips);
     // One round first, so that lazily made system objects are counted.
     ASSERT_NE(g.OpenWindow(mHost), nullptr);
     g.CloseWindow();
@@ -378,6 +1107,7 @@ TEST_F(WinWindowTest, OpeningAndClosingFiftyTimesLeavesNothingBehind)
     for (int i = 0; i < 50; ++i)
     {
       ASSERT_NE(g.OpenWindow(mHost), nullptr);
+      EXPECT_EQ(g.GetTooltipWindow() != nullptr, c.tooltips);
       g.OnDisplayTick(0);
       Pump();
       g.CloseWindow();

@@ -6,6 +6,7 @@
 #include "AAX_HostInterfaces.h"
 #include "AAX_IEffectParameters.h"
 #include "AAX_IString.h"
+#include "AAX_CEffectGUI.h"
 #include "AAX_CEffectParameters.h"
 
 #include <gtest/gtest.h>
@@ -195,4 +196,34 @@ struct EffectInitSlot : AAX_CEffectParameters
 TEST(SlotOrder, EffectInitFollowsTheInterface)
 {
   EXPECT_EQ(EffectInitSlot::Slot(), 52);
+}
+
+TEST(SlotOrder, EditorInterface)
+{
+  ExpectSlots({SLOT(AAX_IACFEffectGUI, Initialize, 3), SLOT(AAX_IACFEffectGUI, Uninitialize, 4),
+               SLOT(AAX_IACFEffectGUI, NotificationReceived, 5), SLOT(AAX_IACFEffectGUI, SetViewContainer, 6),
+               SLOT(AAX_IACFEffectGUI, GetViewSize, 7), SLOT(AAX_IACFEffectGUI, Draw, 8),
+               SLOT(AAX_IACFEffectGUI, TimerWakeup, 9), SLOT(AAX_IACFEffectGUI, ParameterUpdated, 10),
+               SLOT(AAX_IACFEffectGUI, GetCustomLabel, 11),
+               SLOT(AAX_IACFEffectGUI, SetControlHighlightInfo, 12)});
+}
+
+namespace
+{
+// The editor base's own operations are protected: a derived class names them.
+struct EditorSlots : AAX_CEffectGUI
+{
+  static long ContentsSlot() { return SlotOf(&EditorSlots::CreateViewContents); }
+  static long CreateSlot() { return SlotOf(&EditorSlots::CreateViewContainer); }
+  static long DeleteSlot() { return SlotOf(&EditorSlots::DeleteViewContainer); }
+  static long UpdateSlot() { return SlotOf(&EditorSlots::UpdateAllParameters); }
+};
+} // namespace
+
+TEST(SlotOrder, EditorBaseContinuesTheInterface)
+{
+  EXPECT_EQ(EditorSlots::ContentsSlot(), 13);
+  EXPECT_EQ(EditorSlots::CreateSlot(), 14);
+  EXPECT_EQ(EditorSlots::DeleteSlot(), 15);
+  EXPECT_EQ(EditorSlots::UpdateSlot(), 16);
 }

@@ -2,6 +2,7 @@
 // delegate's OpenEditor inside a window of the test's own, on this
 // platform's real window and drawing backend): the layout, the dimming of
 // the exciter controls and the meter refresh.
+#include "AAX_Exports.h"
 #include "EditorHostWindow.h"
 #include "KestrineEffectHarness.h"
 
@@ -9,7 +10,9 @@
 #include "ICornerResizerControl.h"
 #include "IGraphics.h"
 #include "IVectorControls.h"
+#include "IGraphicsNanoVG.h"
 #include "KestrineControls.h"
+#include "VectorTestSupport.h"
 
 #include <cmath>
 #include <typeinfo>
@@ -27,6 +30,9 @@ class KestrineEditorTest : public testing::Test
 protected:
   void SetUp() override
   {
+    // The editor finds its pictures through the module handle, here the
+    // test program's own (its resources are embedded from the same list).
+    AAX::SetModuleHandle(kestrine_test::TestModuleHandle());
     mHost = kestrine_test::EditorHostWindow::Create(900, 400);
     ASSERT_NE(mHost, nullptr) << "no display to open the editor on (./kestrine starts Xvfb)";
   }
@@ -282,7 +288,7 @@ TEST_F(KestrineEditorTest, ReopensAfterClosingAndRemembersTheScale)
   for (int round = 0; round < 3; ++round)
   {
     IGraphics& g = Open();
-    mHost->Pump(40);
+    mHost->Pump(40, [] { iplug::Timer::PumpAll(); });
     EXPECT_EQ(g.NControls(), 14);
     mEffect->CloseEditor();
     EXPECT_EQ(mEffect->GetUI(), nullptr);
@@ -292,7 +298,43 @@ TEST_F(KestrineEditorTest, ReopensAfterClosingAndRemembersTheScale)
     EXPECT_EQ(mEffect->GetLastScale(), 1.5f);
     EXPECT_NE(mEffect->OpenEditor(mHost->Handle()), nullptr);
     EXPECT_EQ(mEffect->GetUI()->GetDrawScale(), 1.5f);
-    mHost->Pump(40);
+    mHost->Pump(40, [] { iplug::Timer::PumpAll(); });
+    mEffect->CloseEditor();
+  }
+}
+
+// The editor as it draws at each of its scale limits and at 1, after the
+// first frames, compared with the stored pictures (within the few levels an
+// antialiased edge moves between OpenGL implementations).
+TEST_F(KestrineEditorTest, DrawsAsTheStoredPicturesAtEachScale)
+{
+  struct Case
+  {
+    float scale;
+    const char* golden;
+    int w, h;
+  } const cases[] = {
+      {1.f, "kestrine_editor_1x", 580, 250},
+      {1.5f, "kestrine_editor_1.5x", 870, 375},
+      {0.67f, "kestrine_editor_0.67x", 388, 167},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.golden);
+    IGraphics& g = Open();
+    if (c.scale != 1.f) g.Resize(580, 250, c.scale);
+    mHost->Pump(150, [] { iplug::Timer::PumpAll(); });
+    auto& backend = static_cast<IGraphicsNanoVG&>(g);
+    kvg_test::Picture picture;
+    picture.w = backend.FramebufferWidth();
+    picture.h = backend.FramebufferHeight();
+    EXPECT_EQ(picture.w, c.w);
+    EXPECT_EQ(picture.h, c.h);
+    backend.ActivateGLContext();
+    backend.ReadFramebuffer(picture.rgba);
+    backend.DeactivateGLContext();
+    ASSERT_EQ(picture.rgba.size(), static_cast<size_t>(c.w) * c.h * 4);
+    EXPECT_TRUE(kvg_test::MatchesGolden(c.golden, picture));
     mEffect->CloseEditor();
   }
 }

@@ -14,7 +14,7 @@ public:
   explicit Win32HostWindow(HWND window) : mWindow(window) {}
   ~Win32HostWindow() override { DestroyWindow(mWindow); }
   void* Handle() const override { return mWindow; }
-  void Pump(int ms) override
+  void Pump(int ms, const std::function<void()>& tick) override
   {
     // The framework timers are thread timers: their messages come through
     // this thread's queue like the window's.
@@ -27,6 +27,7 @@ public:
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
       }
+      if (tick) tick();
       Sleep(2);
     } while (std::chrono::steady_clock::now() < end);
   }
@@ -36,6 +37,11 @@ private:
 };
 } // namespace
 
+void* TestModuleHandle()
+{
+  return GetModuleHandleW(nullptr);
+}
+
 std::unique_ptr<EditorHostWindow> EditorHostWindow::Create(int width, int height)
 {
   static const wchar_t* kClass = L"KestrineTestHost";
@@ -44,8 +50,12 @@ std::unique_ptr<EditorHostWindow> EditorHostWindow::Create(int width, int height
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = kClass;
   RegisterClassW(&wc); // fails harmlessly once registered
-  HWND w = CreateWindowExW(0, kClass, L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, width, height, nullptr,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
+  // width x height is the client area, as a host's view is: the editor
+  // paints only what its window shows.
+  RECT r{0, 0, width, height};
+  AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
+  HWND w = CreateWindowExW(0, kClass, L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, r.right - r.left,
+                           r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!w) return nullptr;
   return std::make_unique<Win32HostWindow>(w);
 }

@@ -1,7 +1,5 @@
 #include "EditorHostWindow.h"
 
-#include "IPlugTimer.h"
-
 #include <X11/Xlib.h>
 
 #include <chrono>
@@ -28,12 +26,12 @@ public:
     XCloseDisplay(mDisplay);
   }
   void* Handle() const override { return reinterpret_cast<void*>(static_cast<uintptr_t>(mWindow)); }
-  void Pump(int ms) override
+  void Pump(int ms, const std::function<void()>& tick) override
   {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     do
     {
-      iplug::Timer::PumpAll();
+      if (tick) tick();
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     } while (std::chrono::steady_clock::now() < end);
   }
@@ -43,6 +41,11 @@ private:
   Window mWindow = 0;
 };
 } // namespace
+
+void* TestModuleHandle()
+{
+  return nullptr;
+}
 
 std::unique_ptr<EditorHostWindow> EditorHostWindow::Create(int width, int height)
 {

@@ -3,10 +3,15 @@
 // a top-level Win32 window on Windows. The build picks the file.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 namespace kestrine_test
 {
+
+// The handle the test program's own embedded resources are found with
+// (null where resources are a linked table rather than module resources).
+void* TestModuleHandle();
 
 class EditorHostWindow
 {
@@ -16,9 +21,10 @@ public:
   virtual ~EditorHostWindow() = default;
   // The native parent pointer the editor opens in.
   virtual void* Handle() const = 0;
-  // Runs the framework timers and the system's pending window messages of
-  // this thread for about ms milliseconds.
-  virtual void Pump(int ms) = 0;
+  // For about ms milliseconds: handles this thread's pending window
+  // messages (Windows), and runs tick every couple of milliseconds (what
+  // drives the framework timers where no system timer does).
+  virtual void Pump(int ms, const std::function<void()>& tick = {}) = 0;
 };
 
 } // namespace kestrine_test
