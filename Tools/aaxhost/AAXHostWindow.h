@@ -33,7 +33,8 @@ enum class EMouse
   eRightDown,
   eRightUp,
   eWheelUp,
-  eWheelDown
+  eWheelDown,
+  eLeftDoubleClick // two left clicks close enough in time to make a double click
 };
 
 // Modifier keys held during the event.
@@ -94,6 +95,10 @@ public:
   bool CaptureEditor(Picture& picture, std::string& error);
   // Sends one mouse event at window pixels (x, y) of the editor's window.
   bool SendMouse(EMouse what, int x, int y, uint32_t modifiers = 0);
+  // Types text into the editor's window, one key press and release per
+  // character ('\r' Return, '\b' Backspace, '\x1b' Escape); printable ASCII
+  // only.
+  bool SendKeys(const std::string& text);
 
 private:
   HostWindow();

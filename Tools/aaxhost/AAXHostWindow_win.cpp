@@ -213,7 +213,10 @@ bool HostWindow::CaptureEditor(Picture& picture, std::string& error)
     }
   }
   else
-    error = "cannot read the editor window's picture";
+    // Under Wine an OpenGL child window is drawn into an X window of its own
+    // off the screen, which GDI does not reach.
+    error = "cannot read the editor window's picture through GDI (under Wine its OpenGL picture is drawn "
+            "off screen)";
   if (bitmap) DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(child, source);
@@ -261,8 +264,35 @@ bool HostWindow::SendMouse(EMouse what, int x, int y, uint32_t modifiers)
     const short delta = what == EMouse::eWheelUp ? WHEEL_DELTA : -WHEEL_DELTA;
     return SendMessageW(child, WM_MOUSEWHEEL, MAKEWPARAM(keys(), delta), MAKELPARAM(p.x, p.y)), true;
   }
+  case EMouse::eLeftDoubleClick:
+    SendMessageW(child, WM_LBUTTONDOWN, keys() | MK_LBUTTON, at);
+    SendMessageW(child, WM_LBUTTONUP, keys(), at);
+    SendMessageW(child, WM_LBUTTONDBLCLK, keys() | MK_LBUTTON, at);
+    SendMessageW(child, WM_LBUTTONUP, keys(), at);
+    return true;
   }
   return false;
+}
+
+bool HostWindow::SendKeys(const std::string& text)
+{
+  HWND child = reinterpret_cast<HWND>(EditorWindow());
+  if (!child) return false;
+  for (char c : text)
+  {
+    if (c == '\r' || c == '\b' || c == '\x1b')
+    {
+      const WPARAM key = c == '\r' ? VK_RETURN : c == '\b' ? VK_BACK : VK_ESCAPE;
+      SendMessageW(child, WM_KEYDOWN, key, 1);
+      SendMessageW(child, WM_CHAR, static_cast<WPARAM>(c), 1);
+      SendMessageW(child, WM_KEYUP, key, 1);
+    }
+    else if (c >= 0x20 && c < 0x7f)
+      SendMessageW(child, WM_CHAR, static_cast<WPARAM>(c), 1);
+    else
+      return false;
+  }
+  return true;
 }
 
 } // namespace aaxhost

@@ -3,9 +3,11 @@
 // virtual display that snapshot starts when there is none.
 #include "AAXHostWindow.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -415,9 +417,64 @@ bool HostWindow::SendMouse(EMouse what, int px, int py, uint32_t modifiers)
     ok = send(ButtonPress, button) && send(ButtonRelease, button);
     break;
   }
+  case EMouse::eLeftDoubleClick:
+  {
+    // 50 ms apart, where a press normally comes a second after the last.
+    ok = send(ButtonPress, Button1);
+    state |= Button1Mask;
+    x.time -= 950;
+    ok = ok && send(ButtonRelease, Button1);
+    state &= ~static_cast<unsigned>(Button1Mask);
+    x.time -= 950;
+    ok = ok && send(ButtonPress, Button1);
+    state |= Button1Mask;
+    x.time -= 950;
+    ok = ok && send(ButtonRelease, Button1);
+    break;
+  }
   }
   XSync(x.display, False);
   return ok;
+}
+
+bool HostWindow::SendKeys(const std::string& text)
+{
+  Impl& x = *mImpl;
+  const Window child = static_cast<Window>(EditorWindow());
+  if (!child) return false;
+  for (char c : text)
+  {
+    KeySym sym = 0;
+    if (c == '\r')
+      sym = XK_Return;
+    else if (c == '\b')
+      sym = XK_BackSpace;
+    else if (c == '\x1b')
+      sym = XK_Escape;
+    else if (c >= 0x20 && c < 0x7f)
+      sym = static_cast<KeySym>(c); // printable ASCII is its own keysym
+    else
+      return false;
+    const KeyCode code = XKeysymToKeycode(x.display, sym);
+    if (!code) return false;
+    // The shifted level of its key when the plain one is another symbol ('+').
+    const unsigned state = XkbKeycodeToKeysym(x.display, code, 0, 0) == sym ? 0u : ShiftMask;
+    for (int type : {KeyPress, KeyRelease})
+    {
+      XEvent e{};
+      XKeyEvent& k = e.xkey;
+      k.type = type;
+      k.window = child;
+      k.root = DefaultRootWindow(x.display);
+      k.state = state;
+      k.keycode = code;
+      k.time = ++x.time;
+      k.same_screen = True;
+      if (!XSendEvent(x.display, child, False, 0, &e)) return false;
+    }
+  }
+  XSync(x.display, False);
+  return true;
 }
 
 } // namespace aaxhost

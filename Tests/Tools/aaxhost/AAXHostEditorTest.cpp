@@ -125,8 +125,9 @@ struct InputCase
   std::vector<std::pair<std::string, std::string>> settings;
   std::vector<Input> input;
   const char* parameter;
-  double expected; // normalised
-  bool gesture;    // arrives between a touch and a release
+  double expected;            // normalised
+  bool gesture;               // arrives between a touch and a release
+  const char* keys = nullptr; // typed after the mouse input
 };
 
 void PrintTo(const InputCase& c, std::ostream* os)
@@ -149,6 +150,11 @@ TEST_P(AAXHostEditorInput, ArrivesAtTheHostsAutomation)
   const int offers = mLive.GetEditor().Container()->NumMouseDowns();
   mChanges.clear();
   for (const Input& in : c.input) ASSERT_TRUE(mLive.Window().SendMouse(in.what, in.x, in.y, in.mods));
+  if (c.keys)
+  {
+    mLive.RunFor(0.05);
+    ASSERT_TRUE(mLive.Window().SendKeys(c.keys));
+  }
   RunUntilChanges(c.parameter, 1);
   mLive.RunFor(0.05);
   const Change* change = Last(c.parameter);
@@ -168,7 +174,9 @@ TEST_P(AAXHostEditorInput, ArrivesAtTheHostsAutomation)
 
 // Drive: -10 to 30 dB, default 0 dB (0.25); the knob's 120 units of height
 // move it by a quarter. I/O trim: -10 to 10 dB, default 0 (0.5); a wheel
-// notch moves it by 0.01. Mode: "Exciter" is the right one of two cells.
+// notch moves it by 0.01. Mode: "Exciter" is the right one of two cells. A
+// double click on a knob opens the editor's own value entry; Return commits
+// what was typed.
 INSTANTIATE_TEST_SUITE_P(
     Cases, AAXHostEditorInput,
     testing::Values(
@@ -224,6 +232,20 @@ INSTANTIATE_TEST_SUITE_P(
                   0.53,
                   false},
         InputCase{"IOTrimScrolledDownOnce", {}, {{EMouse::eWheelDown, 526, 151, 0}}, "IOTrim", 0.49, false},
+        InputCase{"DriveTypedAfterADoubleClick",
+                  {},
+                  {{EMouse::eLeftDoubleClick, 80, 111, 0}},
+                  "Drive",
+                  0.55,
+                  false,
+                  "12\r"},
+        InputCase{"IOTrimTypedWithASign",
+                  {},
+                  {{EMouse::eLeftDoubleClick, 526, 151, 0}},
+                  "IOTrim",
+                  0.2,
+                  false,
+                  "-6\r"},
         InputCase{"BypassClicked",
                   {},
                   {{EMouse::eLeftDown, 526, 226, 0}, {EMouse::eLeftUp, 526, 226, 0}},
