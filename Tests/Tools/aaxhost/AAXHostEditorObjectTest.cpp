@@ -1,9 +1,12 @@
 // The host's side of the editor against a small stand-in editor object: the
 // view container, the host window and the editor's life as a host leads it
 // (Initialize with the controller, SetViewContainer with the container,
-// TimerWakeup, then closing in the host's order), twenty times over. No
-// OpenGL here, so the address sanitizer's leak check covers it all.
+// TimerWakeup, then closing in the host's order), twenty times over, also
+// while audio plays. No OpenGL here, so the address sanitizer's leak check
+// covers it all; ThreadSanitizer runs it too (label concurrency).
+#include "AAXHostAudio.h"
 #include "AAXHostEditor.h"
+#include "AAXHostPlayer.h"
 #include "AAXHostSession.h"
 #include "AAXHostTestModule.h"
 #include "AAXHostWindow.h"
@@ -214,4 +217,40 @@ TEST_F(AAXHostEditorObject, ContainerAnswersBothVersionsAndRefusesSizesNoWindowC
   EXPECT_EQ(c->NumMouseUps(), 1);
   c->Detach();
   EXPECT_EQ(c->GetPtr(), nullptr);
+}
+
+// The host's two threads around an editor: the player renders on its own
+// while the user-interface thread opens and closes the editor, pumps it and
+// the instance, and changes a parameter (run under ThreadSanitizer too).
+TEST_F(AAXHostEditorObject, AudioPlaysOnWhileTheEditorOpensClosesAndIsPumped)
+{
+  Player player(*mInstance, Noise(2, 4096, 0.3f, 5), 64, false);
+  player.Start();
+  std::string id;
+  ASSERT_TRUE(mInstance->FindParameter("Drive", id));
+  for (int round = 0; round < 20; ++round)
+  {
+    SCOPED_TRACE(round);
+    std::string log, error;
+    auto* fake = new FakeEditor(log);
+    void* p = nullptr;
+    ASSERT_EQ(fake->QueryInterface(IID_AAX_IACFEffectGUI, &p), kACFResult_OK);
+    auto editor = Editor::Adopt(*mInstance, static_cast<AAX_IACFEffectGUI*>(p), error);
+    ASSERT_TRUE(editor) << error;
+    ASSERT_TRUE(editor->Attach(*mWindow, error)) << error;
+    EXPECT_EQ(mInstance->SetNormalized(id, (round % 10) / 10.), AAX_SUCCESS);
+    const int64_t before = player.Blocks();
+    for (int i = 0; i < 100000 && player.Blocks() < before + 4; ++i)
+    {
+      editor->Pump();
+      mInstance->PumpUserInterface();
+      mWindow->HandleEvents();
+    }
+    EXPECT_GE(player.Blocks(), before + 4);
+    editor.reset();
+    EXPECT_EQ(log, "init;open;close;uninit;delete;");
+    mWindow->Resize(580, 250);
+  }
+  player.Stop();
+  EXPECT_TRUE(player.AllFinite());
 }
