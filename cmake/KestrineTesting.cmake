@@ -52,3 +52,18 @@ function(kestrine_add_gtest name)
     gtest_discover_tests(${name} PROPERTIES LABELS "${T_LABELS}" DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
+
+# A test program that opens the effect's editor in a real window: the
+# module's pictures and font embedded from the module's own list, and on
+# Linux the sanitizer settings of the OpenGL tests (the software driver's
+# JIT allocations cannot be attributed, so leak checking is off).
+function(kestrine_editor_test target)
+  if(NOT TARGET ${target})
+    return()
+  endif()
+  kestrine_embed_resources(${target} ${PROJECT_SOURCE_DIR}/Examples/Kestrine/resources/resources.txt)
+  if(NOT WIN32)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/Tests/IGraphics/OpenGLSanitizerOptions.cpp)
+    target_compile_definitions(${target} PRIVATE KESTRINE_NO_LEAK_CHECK)
+  endif()
+endfunction()
