@@ -27,7 +27,10 @@ void Player::Start()
 void Player::Stop()
 {
   mStop = true;
-  if (mThread.joinable()) mThread.join();
+  if (!mThread.joinable()) return;
+  mThread.join();
+  // Render calls from the user-interface thread pump it again.
+  mInstance.SetPumpWhileRendering(true);
 }
 
 void Player::Run()
