@@ -11,14 +11,16 @@ namespace
 {
 void Usage(FILE* out)
 {
-  std::fprintf(out, "usage:\n"
-                    "  aaxhost describe MODULE\n"
-                    "  aaxhost render MODULE IN.wav OUT.wav [--set NAME=VALUE]... [--state FILE]\n"
-                    "                 [--save-state FILE] [--block N] [--compensate] [--strict]\n"
-                    "  aaxhost validate MODULE\n"
-                    "  aaxhost demo [DIR]\n"
-                    "  aaxhost edit MODULE [IN.wav] [--set NAME=VALUE]...\n"
-                    "  aaxhost snapshot MODULE OUT.png [--scale S] [--set NAME=VALUE]... [--audio IN.wav]\n");
+  std::fprintf(
+      out,
+      "usage:\n"
+      "  aaxhost describe MODULE\n"
+      "  aaxhost render MODULE IN.wav OUT.wav [--set NAME=VALUE]... [--state FILE]\n"
+      "                 [--save-state FILE] [--block N] [--compensate] [--strict]\n"
+      "  aaxhost validate MODULE\n"
+      "  aaxhost demo [DIR]\n"
+      "  aaxhost edit MODULE [IN.wav] [--set NAME=VALUE]...\n"
+      "  aaxhost snapshot MODULE OUT.png [--scale S] [--set NAME=VALUE]... [--audio IN.wav | --silence]\n");
 }
 } // namespace
 

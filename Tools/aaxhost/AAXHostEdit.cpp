@@ -97,6 +97,8 @@ bool LiveEditor::Open(const LiveEditorOptions& options, std::string& error)
       return false;
     }
   }
+  else if (options.silence)
+    in.assign(2, std::vector<float>(static_cast<size_t>(rate), 0.f));
   else
     in = MakeDemoSignal(rate, 6.);
   mInstance = mSession->CreateInstance(static_cast<int>(in.size()), rate, error);
@@ -303,6 +305,8 @@ int RunSnapshot(const std::vector<std::string>& args)
       if (i + 1 >= args.size()) return BadInput("--audio needs a WAV file");
       options.audioPath = args[++i];
     }
+    else if (a == "--silence")
+      options.silence = true;
     else if (a.size() > 1 && a[0] == '-' && a[1] == '-')
       return BadInput("unknown option " + a);
     else

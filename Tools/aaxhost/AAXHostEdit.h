@@ -26,6 +26,9 @@ struct LiveEditorOptions
   std::string modulePath;
   // A WAV file played in a loop; empty: the demo signal.
   std::string audioPath;
+  // Plays silence instead (the meters stay at rest): pictures to compare
+  // with stored ones, also from a build that reads no audio files.
+  bool silence = false;
   // NAME, VALUE pairs as --set takes them, applied before the editor opens.
   std::vector<std::pair<std::string, std::string>> settings;
   // Every parameter change the editor sends (answered by the automation):

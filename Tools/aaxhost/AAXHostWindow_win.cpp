@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <GL/gl.h>
+
 #include <algorithm>
+#include <vector>
 
 namespace aaxhost
 {
@@ -172,6 +175,60 @@ bool HostWindow::EditorSize(int& width, int& height) const
   return true;
 }
 
+namespace
+{
+// The picture an OpenGL window last presented: its front buffer (or, where
+// that reads empty, its back buffer), read through a context of the host's
+// own made on the window's device context (the editor set its pixel
+// format). Under Wine this is the only way to the picture: the window is
+// drawn into an X window off the screen, which GDI does not reach. The editor's own context is left alone;
+// whatever context was current on this thread is made current again.
+bool ReadFrontBuffer(HWND window, int w, int h, Picture& picture)
+{
+  HDC dc = GetDC(window);
+  if (!dc) return false;
+  bool ok = false;
+  if (GetPixelFormat(dc) != 0)
+  {
+    HGLRC previousContext = wglGetCurrentContext();
+    HDC previousDC = wglGetCurrentDC();
+    HGLRC context = wglCreateContext(dc);
+    if (context && wglMakeCurrent(dc, context))
+    {
+      std::vector<uint8_t> bottomUp(static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+      glPixelStorei(GL_PACK_ALIGNMENT, 1);
+      auto read = [&](GLenum buffer)
+      {
+        glReadBuffer(buffer);
+        glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+        return glGetError() == GL_NO_ERROR &&
+               std::any_of(bottomUp.begin(), bottomUp.end(), [](uint8_t b) { return b != 0; });
+      };
+      // Under Wine the front buffer of a child window's offscreen drawable
+      // reads empty, while the back buffer still holds the frame the swap
+      // presented (the editor presents its whole picture every frame).
+      ok = read(GL_FRONT) || read(GL_BACK);
+      if (ok)
+      {
+        picture.width = w;
+        picture.height = h;
+        picture.rgba.resize(bottomUp.size());
+        const size_t row = static_cast<size_t>(w) * 4;
+        for (int y = 0; y < h; ++y)
+          std::copy_n(bottomUp.data() + static_cast<size_t>(h - 1 - y) * row, row,
+                      picture.rgba.data() + static_cast<size_t>(y) * row);
+        // The window shows no transparency.
+        for (size_t i = 3; i < picture.rgba.size(); i += 4) picture.rgba[i] = 255;
+      }
+      wglMakeCurrent(previousDC, previousContext);
+    }
+    if (context) wglDeleteContext(context);
+  }
+  ReleaseDC(window, dc);
+  return ok;
+}
+} // namespace
+
 bool HostWindow::CaptureEditor(Picture& picture, std::string& error)
 {
   HWND child = reinterpret_cast<HWND>(EditorWindow());
@@ -181,6 +238,7 @@ bool HostWindow::CaptureEditor(Picture& picture, std::string& error)
     error = "the editor shows no window inside the host's";
     return false;
   }
+  if (ReadFrontBuffer(child, w, h, picture)) return true;
   HDC source = GetDC(child);
   HDC memory = CreateCompatibleDC(source);
   BITMAPINFO bi{};
