@@ -29,6 +29,8 @@
 #include <sstream>
 #include <thread>
 
+#include "AAXHostPictureCompare.h"
+
 #include <stb_image.h>
 
 using namespace aaxhost;
@@ -301,10 +303,6 @@ Exit RunHost(const std::string& environment, const std::string& arguments)
 
 namespace
 {
-// Largest difference per 8-bit channel: the drawing backend's own goldens
-// allow the same for antialiased edges on another Mesa release.
-constexpr int kTolerance = 4;
-
 bool WriteGoldensRequested()
 {
   const char* v = std::getenv("AAXHOST_WRITE_GOLDENS");
@@ -343,27 +341,7 @@ TEST_P(AAXHostEditorGolden, PictureMatchesItsGolden)
     std::printf("wrote golden %s\n", golden.c_str());
     return;
   }
-  int w = 0, h = 0, gw = 0, gh = 0, comp = 0;
-  unsigned char* picture = stbi_load(drawn.c_str(), &w, &h, &comp, 4);
-  unsigned char* expected = stbi_load(golden.c_str(), &gw, &gh, &comp, 4);
-  ASSERT_NE(picture, nullptr) << drawn;
-  EXPECT_EQ(w, c.width);
-  EXPECT_EQ(h, c.height);
-  int bad = 0, worst = 0;
-  if (expected && w == gw && h == gh)
-    for (size_t i = 0; i < static_cast<size_t>(w) * static_cast<size_t>(h) * 4; ++i)
-    {
-      const int d = std::abs(int(picture[i]) - int(expected[i]));
-      worst = std::max(worst, d);
-      bad += d > kTolerance;
-    }
-  stbi_image_free(picture);
-  stbi_image_free(expected);
-  ASSERT_NE(expected, nullptr) << "no golden " << golden << " (Tools/regenerate-vector-goldens.sh writes it)";
-  EXPECT_EQ(gw, w);
-  EXPECT_EQ(gh, h);
-  EXPECT_EQ(bad, 0) << "channel values off by up to " << worst << "; the picture drawn is " << drawn;
-  if (!bad && w == gw && h == gh) fs::remove(drawn);
+  EXPECT_TRUE(aaxhost_test::PictureMatches(drawn, golden, c.width, c.height));
 }
 
 // 580 x 250 at int(size x scale).
