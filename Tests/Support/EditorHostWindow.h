@@ -1,10 +1,15 @@
 // A window of the test's own to host the editor in, as a host's view
-// container does: an X11 window on a connection of the test's own on Linux,
-// a top-level Win32 window on Windows. The build picks the file.
+// container does: the stand-in host's own window (an X11 window on a
+// connection of its own on Linux, a top-level Win32 window on Windows).
 #pragma once
 
 #include <functional>
 #include <memory>
+
+namespace aaxhost
+{
+class HostWindow;
+}
 
 namespace kestrine_test
 {
@@ -18,13 +23,17 @@ class EditorHostWindow
 public:
   // Null when the system has no display to open a window on.
   static std::unique_ptr<EditorHostWindow> Create(int width, int height);
-  virtual ~EditorHostWindow() = default;
+  ~EditorHostWindow();
   // The native parent pointer the editor opens in.
-  virtual void* Handle() const = 0;
-  // For about ms milliseconds: handles this thread's pending window
-  // messages (Windows), and runs tick every couple of milliseconds (what
-  // drives the framework timers where no system timer does).
-  virtual void Pump(int ms, const std::function<void()>& tick = {}) = 0;
+  void* Handle() const;
+  // For about ms milliseconds: handles the window's pending events, and
+  // runs tick every couple of milliseconds (what drives the framework
+  // timers where no system timer does).
+  void Pump(int ms, const std::function<void()>& tick = {});
+
+private:
+  explicit EditorHostWindow(std::unique_ptr<aaxhost::HostWindow> window);
+  std::unique_ptr<aaxhost::HostWindow> mWindow;
 };
 
 } // namespace kestrine_test
