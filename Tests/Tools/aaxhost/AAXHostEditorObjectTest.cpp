@@ -137,6 +137,17 @@ struct InstanceFixture : testing::Test
     mInstance.reset();
     mSession.reset();
   }
+  // A new stand-in editor object adopted as the instance's editor (the
+  // host's reference is the query's); null, with the reason, when refused.
+  std::unique_ptr<Editor> AdoptFake(FakeEditor*& fake, std::string& log, std::string& error)
+  {
+    fake = new FakeEditor(log);
+    void* p = nullptr;
+    EXPECT_EQ(fake->QueryInterface(IID_AAX_IACFEffectGUI, &p), kACFResult_OK);
+    if (!p) return nullptr;
+    return Editor::Adopt(*mInstance, static_cast<AAX_IACFEffectGUI*>(p), error);
+  }
+
   std::unique_ptr<Session> mSession;
   std::unique_ptr<Instance> mInstance;
   std::unique_ptr<HostWindow> mWindow;
@@ -151,10 +162,8 @@ TEST_F(AAXHostEditorObject, OpensInTheHostWindowAndClosesInTheHostsOrderEveryTim
   {
     SCOPED_TRACE(round);
     std::string log, error;
-    auto* fake = new FakeEditor(log);
-    void* p = nullptr;
-    ASSERT_EQ(fake->QueryInterface(IID_AAX_IACFEffectGUI, &p), kACFResult_OK);
-    auto editor = Editor::Adopt(*mInstance, static_cast<AAX_IACFEffectGUI*>(p), error);
+    FakeEditor* fake = nullptr;
+    auto editor = AdoptFake(fake, log, error);
     ASSERT_TRUE(editor) << error;
     // The controller answers with the instance's own effect-parameters object.
     EXPECT_EQ(fake->mEffect, static_cast<IACFUnknown*>(mInstance->Effect()));
@@ -232,10 +241,8 @@ TEST_F(AAXHostEditorObject, AudioPlaysOnWhileTheEditorOpensClosesAndIsPumped)
   {
     SCOPED_TRACE(round);
     std::string log, error;
-    auto* fake = new FakeEditor(log);
-    void* p = nullptr;
-    ASSERT_EQ(fake->QueryInterface(IID_AAX_IACFEffectGUI, &p), kACFResult_OK);
-    auto editor = Editor::Adopt(*mInstance, static_cast<AAX_IACFEffectGUI*>(p), error);
+    FakeEditor* fake = nullptr;
+    auto editor = AdoptFake(fake, log, error);
     ASSERT_TRUE(editor) << error;
     ASSERT_TRUE(editor->Attach(*mWindow, error)) << error;
     EXPECT_EQ(mInstance->SetNormalized(id, (round % 10) / 10.), AAX_SUCCESS);
