@@ -424,6 +424,15 @@ float IGraphics::MeasureText(const ITextStyle& style, const char* str, IRect& bo
   return DoMeasureText(style, str, bounds);
 }
 
+ITextStyle IGraphics::StyleFittingWidth(const ITextStyle& style, const char* str, float width) const
+{
+  ITextStyle fitted = style;
+  IRect measured;
+  const float textWidth = MeasureText(style, str, measured);
+  if (textWidth > width && width > 0.f) fitted.mSize *= width / textWidth;
+  return fitted;
+}
+
 void IGraphics::DrawText(const ITextStyle& style, const char* str, const IRect& bounds,
                          const IBlendMode* blend)
 {

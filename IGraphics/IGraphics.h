@@ -121,6 +121,9 @@ public:
   // 32: width of the text; bounds receives the text's box. Empty strings
   // measure nothing (0, bounds untouched).
   virtual float MeasureText(const ITextStyle& style, const char* str, IRect& bounds) const;
+  // style, drawn smaller when str would be wider than width at its size (a
+  // text that would otherwise be cut or run into its neighbour).
+  ITextStyle StyleFittingWidth(const ITextStyle& style, const char* str, float width) const;
 
   // 33-39 backend queries.
   virtual IColour GetPoint(int x, int y) = 0;

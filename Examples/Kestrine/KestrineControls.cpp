@@ -58,13 +58,9 @@ void IKestrineKnobBase::Draw(IGraphics& g)
   std::string text = ValueText();
   if (text.empty()) return;
   // A text wider than the knob (a small knob showing "3000 Hz") would be
-  // cut at the control's edges: it is drawn smaller until it fits.
-  ITextStyle style = mTextStyle;
-  IRect measured;
-  const float width = g.MeasureText(style, text.c_str(), measured);
-  if (width > mTextRect.W() && mTextRect.W() > 0.f) style.mSize *= mTextRect.W() / width;
-  // Full opacity even when the knob is disabled and its picture faded.
-  g.DrawText(style, text.c_str(), mTextRect, nullptr);
+  // cut at the control's edges. Full opacity even when the knob is
+  // disabled and its picture faded.
+  g.DrawText(g.StyleFittingWidth(mTextStyle, text.c_str(), mTextRect.W()), text.c_str(), mTextRect, nullptr);
 }
 
 IKnobControl::IKnobControl(const IRect& bounds, const IBitmapRef& bitmap, int paramIdx,

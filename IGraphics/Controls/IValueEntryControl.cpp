@@ -16,10 +16,7 @@ constexpr int kVKEscape = 0x1B;
 constexpr size_t kMaxEntryLength = 64;
 } // namespace
 
-IValueEntryControl::IValueEntryControl() : ITextEntryControl(IRect())
-{
-  SetIgnoreMouse(false);
-}
+IValueEntryControl::IValueEntryControl() : ITextEntryControl(IRect()) {}
 
 void IValueEntryControl::Begin(const IRect& bounds, const ITextStyle& style, const char* text, int valIdx)
 {

@@ -249,14 +249,10 @@ void IVRadioButtonControl::DrawWidget(IGraphics& g)
     const IRect& cell = mButtons[static_cast<size_t>(i)];
     const std::string& text = mOptions[static_cast<size_t>(i)];
     if (text.empty()) continue;
-    ITextStyle style = mStyle.valueText;
-    style.mColour = mStyle.GetColour(i == selected ? kPR : kX1);
     const IRect textRect(cell.L + mColumnWidth, cell.T, cell.R, cell.B);
-    // An option's text wider than its cell would run into the next option:
-    // it is drawn smaller until it fits.
-    IRect measured;
-    const float width = g.MeasureText(style, text.c_str(), measured);
-    if (width > textRect.W() && textRect.W() > 0.f) style.mSize *= textRect.W() / width;
+    // An option's text wider than its cell would run into the next option.
+    ITextStyle style = g.StyleFittingWidth(mStyle.valueText, text.c_str(), textRect.W());
+    style.mColour = mStyle.GetColour(i == selected ? kPR : kX1);
     g.DrawText(style, text.c_str(), textRect, &mBlend);
   }
 }
