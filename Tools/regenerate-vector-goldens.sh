@@ -18,18 +18,11 @@ fi
 cmake --build build/linux -j2 --target kvg_tests igraphics_nanovg_tests kestrine_editor_tests \
   aaxhost_editor_tests aaxhost kestrine_module
 
-XVFB_PID=""
+. Tools/xvfb.sh
 if [[ -z "${DISPLAY:-}" ]]; then
-  for n in $(seq 90 120); do
-    [[ -e /tmp/.X$n-lock ]] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$n"
-    sleep 1
-    break
-  done
+  xvfb_start
 fi
-trap '[[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null || true' EXIT
+trap xvfb_stop EXIT
 
 KVG_WRITE_GOLDENS=1 build/linux/Tests/Dependencies/NanoVG/kvg_tests --gtest_filter='SceneTest.*MatchTheirGoldens'
 KVG_WRITE_GOLDENS=1 build/linux/Tests/IGraphics/igraphics_nanovg_tests \
