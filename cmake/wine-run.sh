@@ -41,20 +41,29 @@ if [ ! -f "$ready" ]; then
   # program that inherited it would hold the lock for as long as it runs.
   exec 9>"$WINEPREFIX.lock"
   flock 9
-  if [ ! -f "$ready" ]; then
+  tries=0
+  while [ ! -f "$ready" ]; do
     # A half-made prefix (a run killed while booting) is made again whole.
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
-    "$WINE" wineboot --init >/dev/null 2>&1 || true
+    "$WINE" wineboot --init >"$WINEPREFIX.boot.log" 2>&1 || true
     # Wine writes the registry out when its server ends: wait for that, so
     # that the next program finds the prefix complete.
     "$WINESERVER" -w
-    [ -f "$WINEPREFIX/system.reg" ] || {
-      echo "wine-run.sh: could not make the Wine prefix $WINEPREFIX" >&2
-      exit 1
-    }
-    : >"$ready"
-  fi
+    # Once in a few dozen boots on a loaded machine, a prefix came out without
+    # its system libraries ("could not load kernel32.dll" for every program
+    # after): such a prefix is made again.
+    if [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
+      : >"$ready"
+      rm -f "$WINEPREFIX.boot.log"
+    else
+      tries=$((tries + 1))
+      if [ "$tries" -ge 3 ]; then
+        echo "wine-run.sh: could not make the Wine prefix $WINEPREFIX (see $WINEPREFIX.boot.log)" >&2
+        exit 1
+      fi
+    fi
+  done
   exec 9>&-
 fi
 
