@@ -10,15 +10,15 @@ namespace igraphics
 
 namespace
 {
-std::atomic<const GraphicsBridge*> sBridge{nullptr};
+std::atomic<const IGraphicsBridge*> sBridge{nullptr};
 }
 
-void SetGraphicsBridge(const GraphicsBridge* bridge)
+void SetGraphicsBridge(const IGraphicsBridge* bridge)
 {
   sBridge.store(bridge);
 }
 
-const GraphicsBridge* GetGraphicsBridge()
+const IGraphicsBridge* GetGraphicsBridge()
 {
   return sBridge.load();
 }
@@ -34,7 +34,7 @@ IGEditorDelegate::~IGEditorDelegate()
 
 void IGEditorDelegate::DestroyGraphics()
 {
-  if (mGraphics && mBridge) mBridge->destroy(mGraphics);
+  if (mGraphics && mBridge) mBridge->Destroy(mGraphics);
   mGraphics = nullptr;
   mBridge = nullptr;
 }
@@ -54,16 +54,16 @@ void* IGEditorDelegate::OpenEditor(void* parent)
 {
   if (!mGraphics)
   {
-    const GraphicsBridge* bridge = GetGraphicsBridge();
+    const IGraphicsBridge* bridge = GetGraphicsBridge();
     if (bridge)
     {
       mGraphics = CreateGraphics();
       mBridge = mGraphics ? bridge : nullptr;
     }
     if (mGraphics && mLastWidth != 0 && mLastHeight != 0 && mLastScale != 0.f)
-      mBridge->resize(mGraphics, mLastWidth, mLastHeight, mLastScale);
+      mBridge->Resize(mGraphics, mLastWidth, mLastHeight, mLastScale);
   }
-  return mGraphics ? mBridge->openWindow(mGraphics, parent) : nullptr;
+  return mGraphics ? mBridge->OpenWindow(mGraphics, parent) : nullptr;
 }
 
 void IGEditorDelegate::CloseEditor()
@@ -73,10 +73,10 @@ void IGEditorDelegate::CloseEditor()
   EditorClosed();
   if (mGraphics)
   {
-    mLastWidth = mBridge->width(mGraphics);
-    mLastHeight = mBridge->height(mGraphics);
-    mLastScale = mBridge->drawScale(mGraphics);
-    mBridge->closeWindow(mGraphics);
+    mLastWidth = mBridge->Width(mGraphics);
+    mLastHeight = mBridge->Height(mGraphics);
+    mLastScale = mBridge->DrawScale(mGraphics);
+    mBridge->CloseWindow(mGraphics);
     DestroyGraphics();
   }
   mClosing = false;
@@ -84,27 +84,27 @@ void IGEditorDelegate::CloseEditor()
 
 bool IGEditorDelegate::EditorKeyDown(int key)
 {
-  return mGraphics ? mBridge->keyDown(mGraphics, key) : false;
+  return mGraphics ? mBridge->KeyDown(mGraphics, key) : false;
 }
 
 bool IGEditorDelegate::EditorKeyUp(int key)
 {
-  return mGraphics ? mBridge->keyUp(mGraphics, key) : false;
+  return mGraphics ? mBridge->KeyUp(mGraphics, key) : false;
 }
 
 void IGEditorDelegate::ControlValueToEditor(int ctrlTag, double normalizedValue)
 {
-  if (mGraphics) mBridge->controlValueByTag(mGraphics, ctrlTag, normalizedValue);
+  if (mGraphics) mBridge->ControlValueByTag(mGraphics, ctrlTag, normalizedValue);
 }
 
 void IGEditorDelegate::ControlMessageToEditor(int ctrlTag, int msgTag, int dataSize, const void* pData)
 {
-  if (mGraphics) mBridge->controlMessageByTag(mGraphics, ctrlTag, msgTag, dataSize, pData);
+  if (mGraphics) mBridge->ControlMessageByTag(mGraphics, ctrlTag, msgTag, dataSize, pData);
 }
 
 void IGEditorDelegate::MidiToEditor(const MidiMessage& msg)
 {
-  if (mGraphics) mBridge->midiToControls(mGraphics, msg);
+  if (mGraphics) mBridge->MidiToControls(mGraphics, msg);
   EditorMidiMessage(msg);
 }
 
@@ -115,7 +115,7 @@ void IGEditorDelegate::ParamValueToEditor(int paramIdx, double value, bool isNor
     if (const IParam* p = ParamAt(paramIdx))
     {
       if (!isNormalised) value = p->NormalFromValue(value);
-      mBridge->paramValueToControls(mGraphics, paramIdx, value);
+      mBridge->ParamValueToControls(mGraphics, paramIdx, value);
     }
   }
   OnParamChangeUI(paramIdx, kDelegate);
@@ -123,9 +123,9 @@ void IGEditorDelegate::ParamValueToEditor(int paramIdx, double value, bool isNor
 
 bool IGEditorDelegate::SaveEditorState(ByteChunk& chunk) const
 {
-  int32_t width = mGraphics ? mBridge->width(mGraphics) : mLastWidth;
-  int32_t height = mGraphics ? mBridge->height(mGraphics) : mLastHeight;
-  float scale = mGraphics ? mBridge->drawScale(mGraphics) : mLastScale;
+  int32_t width = mGraphics ? mBridge->Width(mGraphics) : mLastWidth;
+  int32_t height = mGraphics ? mBridge->Height(mGraphics) : mLastHeight;
+  float scale = mGraphics ? mBridge->DrawScale(mGraphics) : mLastScale;
   int start = chunk.Size();
   chunk.PutValue(width);
   chunk.PutValue(height);
@@ -145,7 +145,7 @@ int IGEditorDelegate::LoadEditorState(const ByteChunk& chunk, int startPos)
   {
     // Corrupt sizes (negative, NaN scale) never reach the window.
     if (width > 0 && height > 0 && std::isfinite(scale) && scale > 0.f)
-      mBridge->resize(mGraphics, width, height, scale);
+      mBridge->Resize(mGraphics, width, height, scale);
   }
   else
   {
@@ -158,7 +158,7 @@ int IGEditorDelegate::LoadEditorState(const ByteChunk& chunk, int startPos)
 
 void IGEditorDelegate::SetScreenScale(float scale)
 {
-  if (mGraphics) mBridge->setScreenScale(mGraphics, scale);
+  if (mGraphics) mBridge->SetScreenScale(mGraphics, scale);
 }
 
 } // namespace igraphics

@@ -4,7 +4,7 @@
 // size and draw scale between openings.
 //
 // The graphics context is only forward-declared here: the delegate reaches it
-// through a GraphicsBridge, a table of functions that the graphics library
+// through an IGraphicsBridge, an interface that the graphics library
 // registers once per process (SetGraphicsBridge). The library does so when it
 // is linked into the program, before main; a program that never links it has
 // no bridge, so no context is ever created and every operation behaves as it
@@ -23,36 +23,43 @@ namespace igraphics
 
 class IGraphics;
 
-// What the delegate needs from an open graphics context. Every entry must be
-// set by the library that registers the bridge.
-struct GraphicsBridge
+// What the delegate needs from an open graphics context. The graphics library
+// implements it (IGraphicsContextBridge, IGraphics/IGraphicsBridge.cpp); tests
+// implement it with a fake context. Every operation runs on the editor's
+// user-interface thread, the one that made the context, and must not be
+// called from the audio thread.
+class IGraphicsBridge
 {
-  void (*destroy)(IGraphics* g);
+public:
+  virtual ~IGraphicsBridge() = default;
+  virtual void Destroy(IGraphics* g) const = 0;
   // Opens the context's window inside parent; returns the platform view.
-  void* (*openWindow)(IGraphics* g, void* parent);
-  void (*closeWindow)(IGraphics* g);
-  int (*width)(const IGraphics* g);
-  int (*height)(const IGraphics* g);
-  float (*drawScale)(const IGraphics* g);
-  void (*resize)(IGraphics* g, int width, int height, float scale);
+  virtual void* OpenWindow(IGraphics* g, void* parent) const = 0;
+  virtual void CloseWindow(IGraphics* g) const = 0;
+  virtual int Width(const IGraphics* g) const = 0;
+  virtual int Height(const IGraphics* g) const = 0;
+  virtual float DrawScale(const IGraphics* g) const = 0;
+  virtual void Resize(IGraphics* g, int width, int height, float scale) const = 0;
   // Key handling at the context's current mouse position.
-  bool (*keyDown)(IGraphics* g, int key);
-  bool (*keyUp)(IGraphics* g, int key);
+  virtual bool KeyDown(IGraphics* g, int key) const = 0;
+  virtual bool KeyUp(IGraphics* g, int key) const = 0;
   // The control with this tag, if any, gets SetValueFromPlugin(value, 0).
-  void (*controlValueByTag)(IGraphics* g, int ctrlTag, double normalizedValue);
+  virtual void ControlValueByTag(IGraphics* g, int ctrlTag, double normalizedValue) const = 0;
   // The control with this tag, if any, receives the message.
-  void (*controlMessageByTag)(IGraphics* g, int ctrlTag, int msgTag, int dataSize, const void* pData);
+  virtual void ControlMessageByTag(IGraphics* g, int ctrlTag, int msgTag, int dataSize,
+                                   const void* pData) const = 0;
   // Every control that accepts MIDI, in control order, receives the message.
-  void (*midiToControls)(IGraphics* g, const MidiMessage& msg);
+  virtual void MidiToControls(IGraphics* g, const MidiMessage& msg) const = 0;
   // For every control in order, every value slot bound to paramIdx gets
   // SetValueFromPlugin(normalizedValue, slot).
-  void (*paramValueToControls)(IGraphics* g, int paramIdx, double normalizedValue);
-  void (*setScreenScale)(IGraphics* g, float scale);
+  virtual void ParamValueToControls(IGraphics* g, int paramIdx, double normalizedValue) const = 0;
+  virtual void SetScreenScale(IGraphics* g, float scale) const = 0;
 };
 
-// Registers the bridge (nullptr unregisters). Call before any editor opens.
-void SetGraphicsBridge(const GraphicsBridge* bridge);
-const GraphicsBridge* GetGraphicsBridge();
+// Registers the bridge (nullptr unregisters). Any thread, but before any
+// editor opens: an open editor keeps the bridge it was made under.
+void SetGraphicsBridge(const IGraphicsBridge* bridge);
+const IGraphicsBridge* GetGraphicsBridge();
 
 class IGEditorDelegate : public IEditorDelegate
 {
@@ -95,7 +102,7 @@ private:
   LayoutFunc mLayoutFunc;
   IGraphics* mGraphics = nullptr;
   // The bridge the open context was made under.
-  const GraphicsBridge* mBridge = nullptr;
+  const IGraphicsBridge* mBridge = nullptr;
   int mLastWidth = 0;
   int mLastHeight = 0;
   float mLastScale = 0.f;

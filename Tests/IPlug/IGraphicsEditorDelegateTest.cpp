@@ -32,35 +32,39 @@ using namespace iplug_test;
 namespace
 {
 
-const GraphicsBridge kBridge = {
-    [](IGraphics* g)
-    {
-      if (g->mDestroyed) ++*g->mDestroyed;
-      delete g;
-    },
-    [](IGraphics* g, void*) -> void* { return g; },
-    [](IGraphics* g) { ++g->mCloses; },
-    [](const IGraphics* g) { return g->mWidth; },
-    [](const IGraphics* g) { return g->mHeight; },
-    [](const IGraphics* g) { return g->mScale; },
-    [](IGraphics* g, int w, int h, float s)
-    {
-      g->mWidth = w, g->mHeight = h, g->mScale = s;
-      ++g->mResizes;
-    },
-    [](IGraphics* g, int) { return ++g->mKeys > 0; },
-    [](IGraphics*, int) { return false; },
-    [](IGraphics* g, int tag, double) { g->mTagValues.push_back(tag); },
-    [](IGraphics*, int, int, int, const void*) {},
-    [](IGraphics*, const MidiMessage&) {},
-    [](IGraphics* g, int paramIdx, double v)
-    {
-      for (size_t c = 0; c < g->mBindings.size(); ++c)
-        for (int bound : g->mBindings[c])
-          if (bound == paramIdx) g->mSetValues.push_back({int(c), v});
-    },
-    [](IGraphics* g, float s) { g->mScale = s; },
+// The delegate's view of a context, over the fake IGraphics above.
+class FakeBridge final : public IGraphicsBridge
+{
+public:
+  void Destroy(IGraphics* g) const override
+  {
+    if (g->mDestroyed) ++*g->mDestroyed;
+    delete g;
+  }
+  void* OpenWindow(IGraphics* g, void*) const override { return g; }
+  void CloseWindow(IGraphics* g) const override { ++g->mCloses; }
+  int Width(const IGraphics* g) const override { return g->mWidth; }
+  int Height(const IGraphics* g) const override { return g->mHeight; }
+  float DrawScale(const IGraphics* g) const override { return g->mScale; }
+  void Resize(IGraphics* g, int w, int h, float s) const override
+  {
+    g->mWidth = w, g->mHeight = h, g->mScale = s;
+    ++g->mResizes;
+  }
+  bool KeyDown(IGraphics* g, int) const override { return ++g->mKeys > 0; }
+  bool KeyUp(IGraphics*, int) const override { return false; }
+  void ControlValueByTag(IGraphics* g, int tag, double) const override { g->mTagValues.push_back(tag); }
+  void ControlMessageByTag(IGraphics*, int, int, int, const void*) const override {}
+  void MidiToControls(IGraphics*, const MidiMessage&) const override {}
+  void ParamValueToControls(IGraphics* g, int paramIdx, double v) const override
+  {
+    for (size_t c = 0; c < g->mBindings.size(); ++c)
+      for (int bound : g->mBindings[c])
+        if (bound == paramIdx) g->mSetValues.push_back({int(c), v});
+  }
+  void SetScreenScale(IGraphics* g, float s) const override { g->mScale = s; }
 };
+const FakeBridge kBridge;
 
 class DelegateTest : public ::testing::Test
 {
