@@ -25,6 +25,7 @@ import math
 import os
 import sys
 
+sys.dont_write_bytecode = True  # keeps the source tree free of caches
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
