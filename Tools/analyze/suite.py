@@ -46,6 +46,33 @@ def impulse_probe(rate):
     return b.build()
 
 
+# Stepped sines for the response of plug-ins that are not linear even at a
+# low level (an exciter's added band): the gain of each fundamental alone.
+STEPPED_FREQUENCIES = (20, 30, 50, 100, 200, 500, 1000, 2000, 3000, 5000, 7000, 10000, 12000, 15000, 18000, 20000)
+
+
+def stepped_probe(rate):
+    b = ProbeBuilder(rate)
+    for f in STEPPED_FREQUENCIES:
+        if f <= flat_band(rate)[1]:
+            b.sine(float(f), RESPONSE_LEVEL_DB, name="stepped")
+    return b.build()
+
+
+def stepped_response(probe, out):
+    """Gain in dB of each stepped sine's fundamental, and the band's extremes."""
+    gains = []
+    for seg in probe.all("sine"):
+        if seg.name != "stepped":
+            continue
+        x = np.fft.rfft(probe.samples[seg.start:seg.start + seg.length])
+        y = np.fft.rfft(out[seg.start:seg.start + seg.length])
+        k = int(round(seg.frequency * seg.length / probe.rate))
+        gains.append({"frequency": seg.frequency, "gain_db": float(20 * np.log10(abs(y[k]) / abs(x[k])))})
+    g = [p["gain_db"] for p in gains]
+    return {"level_dbfs": RESPONSE_LEVEL_DB, "min_db": min(g), "max_db": max(g), "points": gains}
+
+
 def _thin_log(freqs, values, low=10.0, points=RESPONSE_POINTS):
     targets = np.geomspace(low, freqs[-1], points)
     idx = np.unique(np.clip(np.searchsorted(freqs, targets), 1, len(freqs) - 1))
