@@ -29,6 +29,7 @@ sys.dont_write_bytecode = True  # keeps the source tree free of caches
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
+import measures  # noqa: E402
 import plots  # noqa: E402
 import profiles  # noqa: E402
 import suite  # noqa: E402
@@ -89,19 +90,25 @@ def print_overview(results):
                   f"{d['harmonics']['thd_db']:>9.1f} dB {h['harmonics']['thd_db']:>9.1f} dB "
                   f"{h['alias']['alias_total_db']:>12.1f} dB {h['alias']['alias_worst_db']:>8.1f} dB "
                   f"{dev['min_db']:+.3f}/{dev['max_db']:+.3f} dB "
-                  f"{'' if null is None else f'{null:.0f} dB':>12}")
+                  f"{bypass_text(null):>12}")
 
 
-def peer_row(profile, rate=48000):
-    """The short table's measures of one plug-in, each setting its own:
-    the default setting, and the hottest drive of its default mode."""
-    default = suite.measure_default(profile, rate)
-    mode_settings = profile.modes[0][1]
+def bypass_text(null):
+    if null is None:
+        return ""
+    return "identical" if null <= measures.FLOOR_DB else f"{null:.1f} dB"
+
+
+def peer_row(profile, mode_index=0, rate=48000):
+    """The short table's measures of one plug-in in one of its modes, each
+    at its own settings: the default drive, and its hottest drive."""
+    default = suite.measure_default(profile, rate, mode_index)
+    mode_settings = profile.modes[mode_index][1]
     hot = suite.render_and_analyse(profile, suite.full_probe(rate), {**mode_settings, **profile.drive(profile.hottest())})
     probe = suite.stepped_probe(rate)
     out, _ = profile.renderer.render(probe.samples, rate, {**mode_settings, **profile.drive(profile.default_drive)})
     stepped = suite.stepped_response(probe, out)
-    return {"plugin": profile.name, "mode": profile.modes[0][0], "rate": rate,
+    return {"plugin": profile.name, "mode": profile.modes[mode_index][0], "rate": rate,
             "default_drive": profile.default_drive, "hottest_drive": profile.hottest(),
             "thd_default_db": default["harmonics"]["thd_db"],
             "thd_hottest_db": hot["harmonics"]["thd_db"],
@@ -159,6 +166,7 @@ def main(argv):
             log(f"no {args.aaxhost} or {args.module}: build the linux preset first")
             return 2
         default = suite.measure_default(profile, 48000)
+        os.makedirs(os.path.dirname(os.path.abspath(args.png)), exist_ok=True)
         plots.summary(default, args.png)
         write_json(os.path.splitext(args.png)[0] + ".json", default)
         log(f"summary: {args.png}")
@@ -173,11 +181,12 @@ def main(argv):
             if not profile.renderer.available():
                 log(f"{profile.name}: not installed, skipped")
                 continue
-            log(f"{profile.name}: measuring")
-            row, default = peer_row(profile)
-            rows.append(row)
-            slug = profile.name.lower().replace(" ", "-")
-            plots.summary(default, os.path.join(args.out, f"{slug}-summary.png"))
+            for i, (mode, _) in enumerate(profile.modes):
+                log(f"{profile.name} {mode}: measuring")
+                row, default = peer_row(profile, i)
+                rows.append(row)
+                slug = f"{profile.name}-{mode}".lower().replace(" ", "-")
+                plots.summary(default, os.path.join(args.out, f"{slug}-summary.png"))
         write_json(os.path.join(args.out, "peers.json"), rows)
         if rows:
             print(peers_table(rows))

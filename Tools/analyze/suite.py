@@ -171,10 +171,10 @@ def measure_profile(profile, rates=RATES, log=None):
     return results
 
 
-def measure_default(profile, rate=48000):
-    """The default setting only (default mode and drive), at one rate: what
-    the summary page shows."""
-    mode, mode_settings = profile.modes[0]
+def measure_default(profile, rate=48000, mode_index=0):
+    """One mode (the default one unless told) at the default drive, at one
+    rate: what the summary page shows."""
+    mode, mode_settings = profile.modes[mode_index]
     settings = {**mode_settings, **profile.drive(profile.default_drive)}
     r = render_and_analyse(profile, full_probe(rate), settings)
     r.update({"plugin": profile.name, "rate": rate, "mode": mode, "drive": profile.default_drive})
