@@ -72,7 +72,7 @@ def aliasing(results, path):
     hot = results["hottest_drive"]
     fig = None
     for fig, ax, rate, mode, entry in _grid(results, f"spectrum of a {suite.ALIAS_FREQUENCY / 1000:g} kHz sine at "
-                                            f"{suite.ALIAS_LEVEL_DB:g} dBFS, drive {hot}"):
+                                            f"{suite.ALIAS_LEVEL_DB:g} dBFS, {hot}"):
         _alias_axes(ax, entry["drives"][hot]["alias"])
     _save(fig, path)
 
@@ -112,7 +112,7 @@ def response(results, path):
     fig, axes = plt.subplots(len(rates), 2 * len(modes), figsize=(4.2 * 2 * len(modes), 3.0 * len(rates)),
                              squeeze=False)
     fig.suptitle(f"{results['plugin']}: response at {suite.RESPONSE_LEVEL_DB:g} dBFS, "
-                 f"drive {results['default_drive']} (phase without the latency)")
+                 f"{results['default_drive']} (phase without the latency)")
     for i, rate in enumerate(rates):
         for j, mode in enumerate(modes):
             entry = results["rates"][rate][mode]
@@ -162,7 +162,7 @@ ALL = {"harmonics": harmonics, "aliasing": aliasing, "thd-vs-level": thd_vs_leve
 def summary(r, path):
     """One page for one setting (a measure_default result)."""
     fig, axes = plt.subplots(2, 3, figsize=(15, 8.2))
-    fig.suptitle(f"{r['plugin']}: {r['mode']}, drive {r['drive']}, {r['rate'] / 1000:g} kHz")
+    fig.suptitle(f"{r['plugin']}: {r['mode']}, {r['drive']}, {r['rate'] / 1000:g} kHz")
     h = r["harmonics"]
     ax = axes[0][0]
     orders = [x for x in h["harmonics"] if x["order"] <= 15]

@@ -26,13 +26,13 @@ class Profile:
 
 
 def kestrine(aaxhost, module):
-    drives = [(f"{d} dB", {"Drive": str(d)}) for d in (0, 6, 12, 20, 30)]
+    drives = [(f"Drive {d} dB", {"Drive": str(d)}) for d in (0, 6, 12, 20, 30)]
     trims = [(f"{name} {v:+d} dB", {name: str(v)}) for name in ("LowTrim", "HighTrim", "IOTrim") for v in (10, -10)]
     return Profile(
         name="Kestrine",
         renderer=AaxhostRenderer(aaxhost, module),
         drives=drives,
-        default_drive="0 dB",
+        default_drive="Drive 0 dB",
         modes=[("Saturator", {"Mode": "Saturator"}), ("Exciter", {"Mode": "Exciter"})],
         trims=trims,
         bypass={"Bypass": "Bypass"},
