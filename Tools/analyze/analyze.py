@@ -79,7 +79,7 @@ def full_report(profile, out_dir, rates):
 def print_overview(results):
     print(f"{results['plugin']}: hottest drive {results['hottest_drive']}")
     print(f"{'rate':>6} {'mode':<10} {'latency':>12} {'THD default':>12} {'THD hottest':>12} "
-          f"{'others hottest':>15} {'worst spur':>11} {'response':>18} {'bypass null':>12}")
+          f"{'others hottest':>15} {'to 20 kHz':>10} {'worst spur':>11} {'response':>18} {'bypass null':>12}")
     for rate, modes in results["rates"].items():
         for mode, e in modes.items():
             d = e["drives"][results["default_drive"]]
@@ -88,7 +88,8 @@ def print_overview(results):
             null = e.get("bypass_null_db")
             print(f"{rate:>6} {mode:<10} {e['latency']:>5}/{str(e['reported_latency']):>6} "
                   f"{d['harmonics']['thd_db']:>9.1f} dB {h['harmonics']['thd_db']:>9.1f} dB "
-                  f"{h['alias']['alias_total_db']:>12.1f} dB {h['alias']['alias_worst_db']:>8.1f} dB "
+                  f"{h['alias']['alias_total_db']:>12.1f} dB {h['alias']['alias_audible_total_db']:>7.1f} dB "
+                  f"{h['alias']['alias_worst_db']:>8.1f} dB "
                   f"{dev['min_db']:+.3f}/{dev['max_db']:+.3f} dB "
                   f"{bypass_text(null):>12}")
 

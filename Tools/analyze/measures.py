@@ -7,6 +7,7 @@ import numpy as np
 # Below this a component is reported as this (float output's floor is near
 # -150 dB re full scale; a bin holding exactly nothing would give -inf).
 FLOOR_DB = -200.0
+AUDIBLE_HZ = 20000.0
 
 
 def db(power_ratio):
@@ -51,6 +52,9 @@ def sine_analysis(frame, rate, frequency, max_harmonic=None):
     other_power = power[others]
     worst = int(np.argmax(other_power)) if other_power.size else 0
     other_freqs = np.nonzero(others)[0] * bin_hz
+    # Above a 48 kHz rate most of the band is out of hearing: the same total
+    # up to 20 kHz tells what folds back to where it is heard.
+    audible = other_power[other_freqs <= AUDIBLE_HZ]
     return {
         "frequency": frequency,
         "fundamental_dbfs": db(fundamental * 2.0),  # as a peak level
@@ -60,6 +64,7 @@ def sine_analysis(frame, rate, frequency, max_harmonic=None):
         "alias_total_db": db(float(np.sum(other_power)) / fundamental),
         "alias_worst_db": db(float(other_power[worst]) / fundamental) if other_power.size else FLOOR_DB,
         "alias_worst_frequency": float(other_freqs[worst]) if other_power.size else 0.0,
+        "alias_audible_total_db": db(float(np.sum(audible)) / fundamental),
     }
 
 

@@ -33,6 +33,10 @@ SINE_CASES = [
      7000, {"thd_db": -30.0, "alias_total_db": -90.0, "alias_worst_db": -90.0, "alias_worst_frequency": 13000.0}, 1e-6),
     ("two spurs at -80 dBc add up to -77 dBc", tone(7000, 0) + tone(1000, -80) + tone(23000, -80), 7000,
      {"alias_total_db": -80 + 10 * np.log10(2)}, 1e-6),
+    ("a spur above 20 kHz counts in the total, not in the audible total",
+     tone(7000, 0) + tone(22000, -60) + tone(13000, -90), 7000,
+     {"alias_total_db": 10 * np.log10(1e-6 + 1e-9), "alias_audible_total_db": -90.0,
+      "alias_worst_frequency": 22000.0}, 1e-6),
     ("DC is neither a harmonic nor an alias", tone(1000, 0) + 0.01, 1000,
      {"thd_db": measures.FLOOR_DB, "alias_total_db": measures.FLOOR_DB}, 1e-6),
 ]
