@@ -54,8 +54,8 @@ def harmonics(results, path):
 
 
 def _alias_axes(ax, a):
-    freqs, spec = a["_freqs"], a["_spectrum"]
-    ax.plot(freqs / 1000, spec, lw=0.6, color="0.4")
+    freqs, levels = a["_freqs"], a["_spectrum"]
+    ax.plot(freqs / 1000, levels, lw=0.6, color="0.4")
     orders = [h for h in a["harmonics"]]
     ax.plot([a["frequency"] / 1000] + [h["frequency"] / 1000 for h in orders],
             [0.0] + [h["level_dbc"] for h in orders], "o", ms=4, color="C0", label="fundamental and harmonics")

@@ -3,8 +3,8 @@
 A probe is one mono signal made of segments laid end to end: a lead-in of
 silence, then for each measurement a settling stretch followed by the stretch
 that is analysed. Every analysed stretch of a sine holds a whole number of
-periods (its frequency is a multiple of rate / 10 Hz and the stretch is
-rate / 10 samples long, or a multiple), so its spectrum has no leakage and
+periods (its frequency is a multiple of 10 Hz and the stretch is rate / 10
+samples long, or a multiple of that), so its spectrum has no leakage and
 needs no window: each harmonic and each alias lands in one bin.
 """
 
@@ -43,12 +43,6 @@ class Probe:
     samples: np.ndarray = None
     segments: list = field(default_factory=list)
 
-    def find(self, kind, **match):
-        for s in self.segments:
-            if s.kind == kind and all(getattr(s, k) == v for k, v in match.items()):
-                return s
-        raise KeyError(f"no {kind} segment with {match}")
-
     def all(self, kind):
         return [s for s in self.segments if s.kind == kind]
 
@@ -62,7 +56,7 @@ def response_length(rate):
 
 
 class ProbeBuilder:
-    """Lays segments end to end. Frequencies must be multiples of rate / 10."""
+    """Lays segments end to end. Sine frequencies must be multiples of 10 Hz."""
 
     def __init__(self, rate):
         self.rate = int(rate)

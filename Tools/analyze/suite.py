@@ -116,8 +116,8 @@ def analyse(probe, out, reported_latency):
             frame = out[seg.start:seg.start + seg.length]
             a = measures.sine_analysis(frame, rate, seg.frequency)
             a["level_dbfs"] = seg.level_db
-            freqs, spec = measures.sine_spectrum_dbc(frame, rate, seg.frequency)
-            a["_freqs"], a["_spectrum"] = freqs, spec
+            freqs, levels = measures.sine_spectrum_dbc(frame, rate, seg.frequency)
+            a["_freqs"], a["_spectrum"] = freqs, levels
             result["alias"] = a
     for seg in probe.all("transfer"):
         x = probe.samples[seg.start:seg.start + seg.length]
