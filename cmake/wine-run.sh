@@ -71,7 +71,12 @@ case "${1:-}" in
   --start-server)
     # Persistent until --stop-server: programs started back to back never meet
     # a server that is just shutting down after the last one ended.
-    exec "$WINESERVER" -p ;;
+    "$WINESERVER" -p || exit $?
+    # The prefix's services (services.exe, winedevice.exe, explorer.exe) start
+    # with its first program and then live as long as the server, holding that
+    # program's output: started by a test, they would keep ctest waiting for
+    # the test's output to end. Start them here, on nobody's output.
+    exec "$WINE" wineboot </dev/null >/dev/null 2>&1 ;;
   --stop-server)
     "$WINESERVER" -k 2>/dev/null || true
     exec "$WINESERVER" -w ;;
