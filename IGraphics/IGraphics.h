@@ -477,6 +477,10 @@ public:
   // the module), a file read into storage. False when nothing could be read.
   bool LoadResourceBytes(const char* located, EResourceLocation location, const char* type,
                          std::vector<uint8_t>& storage, const void*& data, size_t& size);
+  // The same for a name not yet located (LocateResource with type, then the
+  // bytes): what the platform layers read font files through.
+  bool LoadResourceBytes(const char* fileNameOrResID, const char* type, std::vector<uint8_t>& storage,
+                         const void*& data, size_t& size);
   // The order in which picture scales are searched for a target scale:
   // 1, 3, 2 for 1; 2, 3, 1 for 2; 3, 2, 1 for 3.
   static std::vector<int> ScaleSearchOrder(int targetScale);

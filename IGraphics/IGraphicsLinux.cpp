@@ -6,8 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <limits>
 #include <vector>
 
 #include <GL/glx.h>
@@ -663,14 +662,16 @@ PlatformFontPtr IGraphicsLinux::LoadPlatformFont(const char*, const char* fontNa
 
 PlatformFontPtr IGraphicsLinux::LoadPlatformFont(const char*, const char* fileNameOrResID)
 {
-  if (!fileNameOrResID || !*fileNameOrResID) return nullptr;
-  EmbeddedResource res = LoadEmbeddedResource(fileNameOrResID, "TTF", nullptr);
-  if (res) return std::make_unique<LinuxFont>(res.data, static_cast<int>(res.size));
-  std::ifstream f(fileNameOrResID, std::ios::binary);
-  if (!f) return nullptr;
-  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  if (bytes.size() < kMinEmbeddedResourceSize) return nullptr;
-  return std::make_unique<LinuxFont>(std::move(bytes));
+  std::vector<uint8_t> storage;
+  const void* data = nullptr;
+  size_t size = 0;
+  if (!LoadResourceBytes(fileNameOrResID, "ttf", storage, data, size) || size < kMinEmbeddedResourceSize ||
+      size > static_cast<size_t>(std::numeric_limits<int>::max()))
+    return nullptr;
+  // An embedded face is used in place (the module outlives its fonts); a
+  // file's bytes are kept by the font.
+  if (storage.empty()) return std::make_unique<LinuxFont>(data, static_cast<int>(size));
+  return std::make_unique<LinuxFont>(std::move(storage));
 }
 
 PlatformFontPtr IGraphicsLinux::LoadPlatformFont(const char*, const void* data, int dataSize)

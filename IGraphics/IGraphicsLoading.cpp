@@ -72,6 +72,13 @@ std::string LowerCase(std::string text)
   return text;
 }
 
+// Resource types are upper case among the embedded resources ("PNG", "SVG").
+std::string UpperCase(std::string text)
+{
+  for (char& c : text) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  return text;
+}
+
 // The extension without its dot, or empty (a dot inside a folder name does
 // not count).
 std::string ExtensionOf(const char* fileName)
@@ -289,12 +296,10 @@ ISVG IGraphics::LoadSVG(const char* fileNameOrResID, const char* units, float dp
       return svg;
     }
   }
-  std::string located;
-  EResourceLocation location = LocateResource(fileNameOrResID, "svg", located);
   std::vector<uint8_t> storage;
   const void* data = nullptr;
   size_t size = 0;
-  if (!LoadResourceBytes(located.c_str(), location, "SVG", storage, data, size) ||
+  if (!LoadResourceBytes(fileNameOrResID, "svg", storage, data, size) ||
       size > static_cast<size_t>(std::numeric_limits<int>::max()))
     return ISVG();
   return LoadSVG(fileNameOrResID, data, static_cast<int>(size), units, dpi);
@@ -305,8 +310,7 @@ EResourceLocation IGraphics::LocateResource(const char* fileNameOrResID, const c
 {
   result.clear();
   if (!fileNameOrResID || !*fileNameOrResID) return kNotFound;
-  std::string upperType(type ? type : "");
-  for (char& c : upperType) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  const std::string upperType = UpperCase(type ? type : "");
   if (!upperType.empty() && LoadEmbeddedResource(fileNameOrResID, upperType.c_str(), GetWinModuleHandle()))
   {
     result = EmbeddedResourceName(fileNameOrResID);
@@ -340,6 +344,15 @@ bool IGraphics::LoadResourceBytes(const char* located, EResourceLocation locatio
   data = storage.data();
   size = storage.size();
   return !storage.empty();
+}
+
+bool IGraphics::LoadResourceBytes(const char* fileNameOrResID, const char* type,
+                                  std::vector<uint8_t>& storage, const void*& data, size_t& size)
+{
+  std::string located;
+  const EResourceLocation location = LocateResource(fileNameOrResID, type, located);
+  return LoadResourceBytes(located.c_str(), location, UpperCase(type ? type : "").c_str(), storage, data,
+                           size);
 }
 
 void IGraphics::AddFontSizeClass(int sizeClass)

@@ -61,6 +61,9 @@ public:
     const char* GetStyleName() const { return mStyle.c_str(); }
     bool IsSystem() const { return mSystem; }
     const LOGFONTW& GetLogFont() const { return mLogFont; }
+    // The GDI description cached for fontID when it was loaded (any editor of
+    // the process), else a normal-weight face of that name. lfHeight is 0.
+    static LOGFONTW EntryLogFont(const char* fontID);
     const void* GetData() const override { return mData; }
     int GetDataSize() const override { return mSize; }
     int GetFaceIdx() const override { return mFaceIdx; }
@@ -193,7 +196,17 @@ private:
   static LRESULT CALLBACK WndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK EditProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static DWORD WINAPI VBlankThreadProc(LPVOID param);
+  // The window's messages: HandleMessage only dispatches; each handler
+  // answers as the window procedure would.
   LRESULT HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnKeyMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnEditColours(HWND hWnd, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMouseMoveMessage(HWND hWnd, WPARAM wParam, LPARAM lParam);
+  LRESULT OnButtonDownMessage(HWND hWnd, WPARAM wParam, LPARAM lParam);
+  LRESULT OnButtonUpMessage(WPARAM wParam, LPARAM lParam);
+  LRESULT OnDoubleClickMessage(HWND hWnd, WPARAM wParam, LPARAM lParam);
+  LRESULT OnWheelMessage(HWND hWnd, WPARAM wParam, LPARAM lParam);
+  LRESULT OnTouchMessage(HWND hWnd, WPARAM wParam, LPARAM lParam);
   float WindowScaleOf(HWND hWnd) const;
   void StartDisplayClock();
   void StopDisplayClock();
