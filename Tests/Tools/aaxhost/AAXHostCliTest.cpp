@@ -52,8 +52,11 @@ class AAXHostCli : public testing::Test
 protected:
   void SetUp() override
   {
+    // The process id as well as the test's name: the same tests of another
+    // build (a second work tree, say) may run at the same time.
     mDir = fs::path(testing::TempDir()) /
-           ("aaxhost-cli-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("aaxhost-cli-" + std::to_string(getpid()) + "-" +
+            std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(mDir);
     fs::create_directories(mDir);
   }
