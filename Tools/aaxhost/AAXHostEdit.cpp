@@ -221,12 +221,21 @@ bool LiveEditor::ShowsOtherThan(const Picture& earlier)
   std::string error;
   if (!mWindow->CaptureEditor(now, error)) return false;
   const int w = std::min(now.width, earlier.width), h = std::min(now.height, earlier.height);
-  for (int y = 0; y < h; ++y)
-    if (std::memcmp(&now.rgba[static_cast<size_t>(y) * static_cast<size_t>(now.width) * 4],
-                    &earlier.rgba[static_cast<size_t>(y) * static_cast<size_t>(earlier.width) * 4],
-                    static_cast<size_t>(w) * 4) != 0)
-      return true;
-  return false;
+  // Whether the rows they share hold the same pixels, with the pictures'
+  // tops or their bottoms in line.
+  auto same = [&](bool bottoms)
+  {
+    const int nowFirst = bottoms ? std::max(0, now.height - earlier.height) : 0;
+    const int earlierFirst = bottoms ? std::max(0, earlier.height - now.height) : 0;
+    for (int y = 0; y < h; ++y)
+      if (std::memcmp(
+              &now.rgba[static_cast<size_t>(nowFirst + y) * static_cast<size_t>(now.width) * 4],
+              &earlier.rgba[static_cast<size_t>(earlierFirst + y) * static_cast<size_t>(earlier.width) * 4],
+              static_cast<size_t>(w) * 4) != 0)
+        return false;
+    return true;
+  };
+  return !same(false) && !same(true);
 }
 
 bool LiveEditor::DragToScale(double scale, std::string& error)
@@ -251,29 +260,29 @@ bool LiveEditor::DragToScale(double scale, std::string& error)
   const int toX = static_cast<int>(std::ceil(startX * ratio - 1e-9));
   const int toY = static_cast<int>(std::ceil(startY * ratio - 1e-9));
   const int requests = mEditor->Container()->NumSizeRequests();
-  // No turns of the loop are needed between the events: the editor handles
-  // its window's input in the order sent (one X event queue; Win32 messages
-  // sent, not posted, so each is handled before the next goes).
+  const bool changes = std::fabs(scale - current) > 1e-6;
+  // Whether the editor has asked for its new size and its window has taken it.
+  auto resized = [&]
+  {
+    int ew = 0, eh = 0;
+    return mEditor->Container()->NumSizeRequests() != requests && mWindow->EditorSize(ew, eh) &&
+           ew == mWindow->Width() && eh == mWindow->Height();
+  };
+  // The editor resizes while the drag moves and draws at the new scale on
+  // the release, which goes only once the window has its new size and the
+  // loop has handled what the resize brought (under Wine the OpenGL
+  // drawable follows the window through messages of its own).
   bool ok = mWindow->SendMouse(EMouse::eMove, startX, startY) &&
             mWindow->SendMouse(EMouse::eLeftDown, startX, startY) &&
-            mWindow->SendMouse(EMouse::eMove, toX, toY) && mWindow->SendMouse(EMouse::eLeftUp, toX, toY);
-  if (!ok)
-  {
-    error = "cannot send the drag to the editor window";
-    return false;
-  }
-  if (std::fabs(scale - current) <= 1e-6) return true;
-  // Until the editor has asked for its new size, and its window has taken it.
-  const bool resized = RunUntil(
-      [&]
-      {
-        int ew = 0, eh = 0;
-        return mEditor->Container()->NumSizeRequests() != requests && mWindow->EditorSize(ew, eh) &&
-               ew == mWindow->Width() && eh == mWindow->Height();
-      });
-  if (!resized)
+            mWindow->SendMouse(EMouse::eMove, toX, toY);
+  if (ok && changes && !(RunUntil(resized) && Step()))
   {
     error = "the editor did not resize after a drag of its corner";
+    return false;
+  }
+  if (!ok || !mWindow->SendMouse(EMouse::eLeftUp, toX, toY))
+  {
+    error = "cannot send the drag to the editor window";
     return false;
   }
   return true;

@@ -68,10 +68,12 @@ public:
   // Whether the editor's window shows a picture the editor drew: until its
   // first frame the window is one plain colour (its parent's background).
   bool ShowsPicture();
-  // Whether the editor's window shows, in the part it shares with earlier
-  // (both from the top-left corner), something other than earlier shows: a
-  // frame drawn since earlier was taken, also where the window has changed
-  // size in between and still shows the old frame, cut or surrounded.
+  // Whether the editor's window shows, in the part it shares with earlier,
+  // something other than earlier shows: a frame drawn since earlier was
+  // taken, also where the window has changed size in between and still
+  // shows the old frame, cut or surrounded, at its top-left corner (as X11
+  // keeps a window's pixels) or its bottom-left one (as an OpenGL drawable
+  // read back under Wine keeps them).
   bool ShowsOtherThan(const Picture& earlier);
   // Drags the editor's corner handle, as a person would, so that its draw
   // scale becomes scale; waits until the editor has asked for its new size.
