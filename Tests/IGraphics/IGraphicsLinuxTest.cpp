@@ -3,11 +3,9 @@
 // opened and closed repeatedly (leaks show under the address sanitizer).
 #include "GraphicsFixture.h"
 #include "IGraphicsLinux.h"
+#include "WaitUntil.h"
 
 #include <X11/Xlib.h>
-
-#include <chrono>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -52,11 +50,7 @@ protected:
   void SetUp() override
   {
     // A server left without clients resets itself for a moment: try again.
-    for (int i = 0; i < 50 && !mDisplay; ++i)
-    {
-      mDisplay = XOpenDisplay(nullptr);
-      if (!mDisplay) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    kestrine_test::WaitUntil([this] { return (mDisplay = XOpenDisplay(nullptr)) != nullptr; }, 20);
     ASSERT_NE(mDisplay, nullptr) << "no X display (./kestrine starts Xvfb)";
     mParent = XCreateSimpleWindow(mDisplay, DefaultRootWindow(mDisplay), 0, 0, 900, 400, 0, 0, 0);
     XMapWindow(mDisplay, mParent);
@@ -97,14 +91,10 @@ protected:
     XSync(mDisplay, False);
   }
 
-  // Ticks the display clock until the control has n calls (or a second).
+  // Ticks the display clock until the control has n calls (or the deadline).
   static void TickUntil(IGraphicsLinux& g, const MouseControl& c, size_t n)
   {
-    for (int i = 0; i < 100 && c.mCalls.size() < n; ++i)
-    {
-      g.OnDisplayTick();
-      if (c.mCalls.size() < n) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    kestrine_test::WaitUntil([&] { return c.mCalls.size() >= n; }, [&] { g.OnDisplayTick(); }, 10);
   }
 
   Display* mDisplay = nullptr;

@@ -8,6 +8,7 @@
 #include "GraphicsFixture.h"
 #include "IControlBases.h"
 #include "IGraphicsWin.h"
+#include "WaitUntil.h"
 
 #include <tlhelp32.h>
 
@@ -195,11 +196,7 @@ TEST_F(WinWindowTest, VerticalBlankThreadPostsTicksAndStopsOnClose)
   g.SetVerticalBlankMode(true);
   ASSERT_NE(g.OpenWindow(mHost), nullptr);
   EXPECT_TRUE(g.VBlankThreadRunning());
-  for (int i = 0; i < 200 && (g.VBlankCount() < 5 || control->mDraws == 0); ++i)
-  {
-    Pump();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  kestrine_test::WaitUntil([&] { return g.VBlankCount() >= 5 && control->mDraws > 0; }, Pump, 5);
   EXPECT_GE(g.VBlankCount(), 5u);
   EXPECT_GE(control->mDraws, 1) << "ticks posted as message 1025 draw the dirty control";
   std::printf("vertical-blank functions found: %d, successful waits: %u of %u passes\n",
@@ -1112,8 +1109,16 @@ TEST_F(WinWindowTest, OpeningAndClosingFiftyTimesLeavesNothingBehind)
       Pump();
       g.CloseWindow();
     }
-    Pump();
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Until the last window's system objects and its display thread have
+    // gone (they may go after CloseWindow returns).
+    kestrine_test::WaitUntil(
+        [&]
+        {
+          return CountChildWindows(mHost) == 0 &&
+                 GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS) == gdi &&
+                 GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS) == user && CountThreads() == threads;
+        },
+        Pump, 5);
     EXPECT_EQ(CountChildWindows(mHost), 0);
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdi);
     EXPECT_EQ(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), user);

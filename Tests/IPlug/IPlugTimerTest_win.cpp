@@ -2,6 +2,7 @@
 // thread that started them. Waits poll with a generous deadline; nothing here
 // measures speed.
 #include "IPlugTimer.h"
+#include "WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -13,17 +14,20 @@ using namespace iplug;
 
 namespace
 {
-// Pumps the calling thread's timer messages until done() or two seconds.
+// Pumps the calling thread's timer messages until done() or the deadline.
 template <typename Done> bool PumpUntil(Done done)
 {
-  const ULONGLONG deadline = GetTickCount64() + 2000;
-  while (!done())
-  {
-    if (GetTickCount64() > deadline) return false;
-    Timer::PumpAll();
-    Sleep(1);
-  }
-  return true;
+  return kestrine_test::WaitUntil(
+      done, [] { Timer::PumpAll(); }, 1);
+}
+
+// Pumps until a timer of intervalMs that still runs has ticked twice: a
+// stopped timer of that interval would have come due meanwhile as well.
+void PumpUntilATimerOfTheSameIntervalTicksTwice(uint32_t intervalMs)
+{
+  int witnessTicks = 0;
+  auto witness = Timer::Create([&](Timer&) { ++witnessTicks; }, intervalMs);
+  EXPECT_TRUE(PumpUntil([&] { return witnessTicks >= 2; })) << "a running timer did not tick";
 }
 } // namespace
 
@@ -38,8 +42,7 @@ TEST(WindowsTimer, TicksUntilStoppedAndLeavesTheList)
   t->Stop();
   EXPECT_EQ(Timer::NumRunning(), before);
   const int atStop = ticks;
-  Sleep(50);
-  Timer::PumpAll();
+  PumpUntilATimerOfTheSameIntervalTicksTwice(10);
   EXPECT_EQ(ticks, atStop) << "a tick after Stop";
 }
 
@@ -84,7 +87,6 @@ TEST(WindowsTimer, DestroyingARunningTimerStopsIt)
   }
   EXPECT_EQ(Timer::NumRunning(), before);
   const int atEnd = ticks;
-  Sleep(30);
-  Timer::PumpAll();
+  PumpUntilATimerOfTheSameIntervalTicksTwice(5);
   EXPECT_EQ(ticks, atEnd);
 }

@@ -1,10 +1,9 @@
 #include "EditorHostWindow.h"
 
 #include "AAXHostWindow.h"
+#include "WaitUntil.h"
 
-#include <chrono>
 #include <string>
-#include <thread>
 
 namespace kestrine_test
 {
@@ -28,15 +27,14 @@ void* EditorHostWindow::Handle() const
   return mWindow->NativeHandle();
 }
 
-void EditorHostWindow::Pump(int ms, const std::function<void()>& tick)
+bool EditorHostWindow::PumpUntil(const std::function<bool()>& done, const std::function<void()>& tick)
 {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  do
-  {
-    mWindow->HandleEvents();
-    if (tick) tick();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  } while (std::chrono::steady_clock::now() < end);
+  return WaitUntil(done,
+                   [&]
+                   {
+                     mWindow->HandleEvents();
+                     if (tick) tick();
+                   });
 }
 
 } // namespace kestrine_test

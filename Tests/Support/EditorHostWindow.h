@@ -26,10 +26,11 @@ public:
   ~EditorHostWindow();
   // The native parent pointer the editor opens in.
   void* Handle() const;
-  // For about ms milliseconds: handles the window's pending events, and
-  // runs tick every couple of milliseconds (what drives the framework
-  // timers where no system timer does).
-  void Pump(int ms, const std::function<void()>& tick = {});
+  // Until done holds (or the tests' deadline passes; answers whether it
+  // held): handles the window's pending events, and runs tick every couple
+  // of milliseconds (what drives the framework timers where no system timer
+  // does).
+  bool PumpUntil(const std::function<bool()>& done, const std::function<void()>& tick = {});
 
 private:
   explicit EditorHostWindow(std::unique_ptr<aaxhost::HostWindow> window);

@@ -6,11 +6,13 @@
 #include "AAXHostPlayer.h"
 #include "AAXHostWav.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <thread>
@@ -23,6 +25,9 @@ namespace
 // The editor's draw-scale range (its corner drag clamps to it).
 constexpr double kMinScale = 0.67;
 constexpr double kMaxScale = 1.5;
+// What snapshot plays through the editor before it takes the picture: 0.4 s
+// at 48000 Hz in the player's blocks of 256 frames.
+constexpr int64_t kSnapshotBlocks = 75;
 
 std::atomic<bool> gInterrupted{false};
 
@@ -189,12 +194,48 @@ bool LiveEditor::Step()
   return true;
 }
 
-bool LiveEditor::RunFor(double seconds)
+bool LiveEditor::RunUntil(const std::function<bool()>& done, double seconds)
 {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (std::chrono::steady_clock::now() < end)
-    if (!Step()) return false;
+  using Clock = std::chrono::steady_clock;
+  const auto end =
+      Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+  while (!done())
+    if (Clock::now() >= end || !Step()) return false;
   return true;
+}
+
+bool LiveEditor::ShowsPicture()
+{
+  Picture picture;
+  std::string error;
+  if (!mWindow->CaptureEditor(picture, error) || picture.rgba.size() < 4) return false;
+  const uint8_t* first = picture.rgba.data();
+  for (size_t i = 4; i < picture.rgba.size(); i += 4)
+    if (std::memcmp(first, picture.rgba.data() + i, 3) != 0) return true;
+  return false;
+}
+
+bool LiveEditor::ShowsOtherThan(const Picture& earlier)
+{
+  Picture now;
+  std::string error;
+  if (!mWindow->CaptureEditor(now, error)) return false;
+  const int w = std::min(now.width, earlier.width), h = std::min(now.height, earlier.height);
+  // Whether the rows they share hold the same pixels, with the pictures'
+  // tops or their bottoms in line.
+  auto same = [&](bool bottoms)
+  {
+    const int nowFirst = bottoms ? std::max(0, now.height - earlier.height) : 0;
+    const int earlierFirst = bottoms ? std::max(0, earlier.height - now.height) : 0;
+    for (int y = 0; y < h; ++y)
+      if (std::memcmp(
+              &now.rgba[static_cast<size_t>(nowFirst + y) * static_cast<size_t>(now.width) * 4],
+              &earlier.rgba[static_cast<size_t>(earlierFirst + y) * static_cast<size_t>(earlier.width) * 4],
+              static_cast<size_t>(w) * 4) != 0)
+        return false;
+    return true;
+  };
+  return !same(false) && !same(true);
 }
 
 bool LiveEditor::DragToScale(double scale, std::string& error)
@@ -219,21 +260,29 @@ bool LiveEditor::DragToScale(double scale, std::string& error)
   const int toX = static_cast<int>(std::ceil(startX * ratio - 1e-9));
   const int toY = static_cast<int>(std::ceil(startY * ratio - 1e-9));
   const int requests = mEditor->Container()->NumSizeRequests();
-  bool ok = mWindow->SendMouse(EMouse::eMove, startX, startY) &&
-            mWindow->SendMouse(EMouse::eLeftDown, startX, startY) && RunFor(0.05) &&
-            mWindow->SendMouse(EMouse::eMove, toX, toY) && RunFor(0.05) &&
-            mWindow->SendMouse(EMouse::eLeftUp, toX, toY);
-  if (!ok)
+  const bool changes = std::fabs(scale - current) > 1e-6;
+  // Whether the editor has asked for its new size and its window has taken it.
+  auto resized = [&]
   {
-    error = "cannot send the drag to the editor window";
-    return false;
-  }
-  // Until the editor has asked for its new size (a second at most).
-  for (int i = 0; i < 200 && mEditor->Container()->NumSizeRequests() == requests; ++i)
-    if (!Step()) break;
-  if (std::fabs(scale - current) > 1e-6 && mEditor->Container()->NumSizeRequests() == requests)
+    int ew = 0, eh = 0;
+    return mEditor->Container()->NumSizeRequests() != requests && mWindow->EditorSize(ew, eh) &&
+           ew == mWindow->Width() && eh == mWindow->Height();
+  };
+  // The editor resizes while the drag moves and draws at the new scale on
+  // the release, which goes only once the window has its new size and the
+  // loop has handled what the resize brought (under Wine the OpenGL
+  // drawable follows the window through messages of its own).
+  bool ok = mWindow->SendMouse(EMouse::eMove, startX, startY) &&
+            mWindow->SendMouse(EMouse::eLeftDown, startX, startY) &&
+            mWindow->SendMouse(EMouse::eMove, toX, toY);
+  if (ok && changes && !(RunUntil(resized) && Step()))
   {
     error = "the editor did not resize after a drag of its corner";
+    return false;
+  }
+  if (!ok || !mWindow->SendMouse(EMouse::eLeftUp, toX, toY))
+  {
+    error = "cannot send the drag to the editor window";
     return false;
   }
   return true;
@@ -323,12 +372,19 @@ int RunSnapshot(const std::vector<std::string>& args)
   {
     LiveEditor live;
     if (!live.Open(options, error)) return BadInput(error);
-    // Some audio through the meters and a few display frames.
-    live.RunFor(0.4);
+    // The same amount of audio through the meters in every run, however
+    // fast the machine is, then the editor's picture drawn after it.
+    Player& player = live.GetPlayer();
+    if (!live.RunUntil([&] { return player.Blocks() >= kSnapshotBlocks; }))
+      return BadInput("the audio did not play while the editor was open");
+    if (!live.RunUntil([&] { return live.ShowsPicture(); })) return BadInput("the editor drew no picture");
     if (std::fabs(scale - 1.) > 1e-9)
     {
+      Picture before;
+      if (!live.Window().CaptureEditor(before, error)) return BadInput(error);
       if (!live.DragToScale(scale, error)) return BadInput(error);
-      live.RunFor(0.3);
+      if (!live.RunUntil([&] { return live.ShowsOtherThan(before) && live.ShowsPicture(); }))
+        return BadInput("the editor drew no picture at its new size");
     }
     if (!live.Window().CaptureEditor(picture, error)) return BadInput(error);
   }

@@ -39,6 +39,11 @@ struct LiveEditorOptions
 class LiveEditor
 {
 public:
+  // How long the host waits for something the editor or the player does
+  // before it gives up (seconds): far more than either needs, even on a
+  // loaded machine.
+  static constexpr double kWaitSeconds = 60.;
+
   LiveEditor() = default;
   ~LiveEditor();
   LiveEditor(const LiveEditor&) = delete;
@@ -56,8 +61,20 @@ public:
   // One turn of the host's loop (a few milliseconds); false once the window
   // has been closed.
   bool Step();
-  // Turns the loop for that long; false if the window was closed meanwhile.
-  bool RunFor(double seconds);
+  // Turns the loop until done holds (asked before every turn); false if the
+  // window was closed or seconds of wall time passed first. The bound is a
+  // deadline for a stalled editor or player, never a wait in itself.
+  bool RunUntil(const std::function<bool()>& done, double seconds = kWaitSeconds);
+  // Whether the editor's window shows a picture the editor drew: until its
+  // first frame the window is one plain colour (its parent's background).
+  bool ShowsPicture();
+  // Whether the editor's window shows, in the part it shares with earlier,
+  // something other than earlier shows: a frame drawn since earlier was
+  // taken, also where the window has changed size in between and still
+  // shows the old frame, cut or surrounded, at its top-left corner (as X11
+  // keeps a window's pixels) or its bottom-left one (as an OpenGL drawable
+  // read back under Wine keeps them).
+  bool ShowsOtherThan(const Picture& earlier);
   // Drags the editor's corner handle, as a person would, so that its draw
   // scale becomes scale; waits until the editor has asked for its new size.
   bool DragToScale(double scale, std::string& error);

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -73,7 +74,7 @@ std::unique_ptr<PrivateDisplay> PrivateDisplay::StartIfNeeded(std::string& error
   for (;;)
   {
     pollfd p{fds[0], POLLIN, 0};
-    if (poll(&p, 1, 10000) <= 0) break;
+    if (poll(&p, 1, 60000) <= 0) break; // a loaded machine may take long to start it
     char c = 0;
     if (read(fds[0], &c, 1) != 1 || c == '\n') break;
     number += c;
@@ -151,6 +152,17 @@ int IgnoreXError(Display*, XErrorEvent*)
   return 0;
 }
 
+// The socket of a local display (":N", ":N.S", "unix:N"), empty for others.
+std::string LocalSocket(const char* name)
+{
+  std::string n(name);
+  if (n.rfind("unix:", 0) == 0) n.erase(0, 4);
+  if (n.empty() || n[0] != ':') return std::string();
+  const size_t end = n.find_first_not_of("0123456789", 1);
+  const std::string number = n.substr(1, end == std::string::npos ? std::string::npos : end - 1);
+  return number.empty() ? std::string() : "/tmp/.X11-unix/X" + number;
+}
+
 Display* OpenDisplay(std::string& error)
 {
   static const bool handlerSet = [] { return XSetErrorHandler(IgnoreXError), true; }();
@@ -162,12 +174,16 @@ Display* OpenDisplay(std::string& error)
     return nullptr;
   }
   // A server whose last client has just gone resets itself and refuses
-  // connections for a moment (Xvfb without -noreset): try again for a second.
-  Display* d = nullptr;
-  for (int i = 0; i < 50 && !d; ++i)
+  // connections for a moment (Xvfb without -noreset), however long a loaded
+  // machine makes that moment: try again while the local server's socket is
+  // there, for a minute at most. A display without one gets one try.
+  Display* d = XOpenDisplay(nullptr);
+  const std::string socket = LocalSocket(name);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!d && !socket.empty() && access(socket.c_str(), F_OK) == 0 && std::chrono::steady_clock::now() < end)
   {
+    usleep(20000);
     d = XOpenDisplay(nullptr);
-    if (!d) usleep(20000);
   }
   if (!d) error = std::string("no display to open the editor on (cannot open ") + name + ")";
   return d;

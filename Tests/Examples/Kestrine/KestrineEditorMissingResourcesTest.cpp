@@ -2,6 +2,7 @@
 // font: every picture and the font are missing, and the editor still opens,
 // lays out its controls, draws and closes.
 #include "AAX_Exports.h"
+#include "EditorDrawn.h"
 #include "EditorHostWindow.h"
 #include "IGraphics.h"
 #include "IPlugTimer.h"
@@ -27,7 +28,9 @@ TEST(KestrineEditorWithoutResources, OpensDrawsAndClosesWithNothingFound)
     // selector keeps its rectangle.
     EXPECT_EQ(g->GetControl(4)->GetRect().W(), 0.f);
     EXPECT_EQ(g->GetControl(13)->GetRect().W(), 163.f);
-    host->Pump(60, [] { iplug::Timer::PumpAll(); });
+    EXPECT_TRUE(host->PumpUntil([g] { return kestrine_test::NothingLeftToDraw(*g); },
+                                [] { iplug::Timer::PumpAll(); }))
+        << "the editor did not draw";
     effect.CloseEditor();
     EXPECT_EQ(effect.GetUI(), nullptr);
   }

@@ -3,6 +3,7 @@
 // platform's real window and drawing backend): the layout, the dimming of
 // the exciter controls and the meter refresh.
 #include "AAX_Exports.h"
+#include "EditorDrawn.h"
 #include "EditorHostWindow.h"
 #include "KestrineEffectHarness.h"
 
@@ -50,6 +51,13 @@ protected:
     IGraphics* g = mEffect->GetUI();
     EXPECT_NE(g, nullptr);
     return *g;
+  }
+  // Runs the window and the framework timers until the editor has drawn
+  // everything it shows; false at the deadline.
+  bool DrawFirstFrame(const IGraphics& g)
+  {
+    return mHost->PumpUntil([&g] { return kestrine_test::NothingLeftToDraw(g); },
+                            [] { iplug::Timer::PumpAll(); });
   }
   // A parameter change from the host side reaching the editor on the next
   // framework timer tick.
@@ -288,7 +296,7 @@ TEST_F(KestrineEditorTest, ReopensAfterClosingAndRemembersTheScale)
   for (int round = 0; round < 3; ++round)
   {
     IGraphics& g = Open();
-    mHost->Pump(40, [] { iplug::Timer::PumpAll(); });
+    ASSERT_TRUE(DrawFirstFrame(g));
     EXPECT_EQ(g.NControls(), 14);
     mEffect->CloseEditor();
     EXPECT_EQ(mEffect->GetUI(), nullptr);
@@ -298,7 +306,7 @@ TEST_F(KestrineEditorTest, ReopensAfterClosingAndRemembersTheScale)
     EXPECT_EQ(mEffect->GetLastScale(), 1.5f);
     EXPECT_NE(mEffect->OpenEditor(mHost->Handle()), nullptr);
     EXPECT_EQ(mEffect->GetUI()->GetDrawScale(), 1.5f);
-    mHost->Pump(40, [] { iplug::Timer::PumpAll(); });
+    ASSERT_TRUE(DrawFirstFrame(*mEffect->GetUI()));
     mEffect->CloseEditor();
   }
 }
@@ -323,7 +331,7 @@ TEST_F(KestrineEditorTest, DrawsAsTheStoredPicturesAtEachScale)
     SCOPED_TRACE(c.golden);
     IGraphics& g = Open();
     if (c.scale != 1.f) g.Resize(580, 250, c.scale);
-    mHost->Pump(150, [] { iplug::Timer::PumpAll(); });
+    ASSERT_TRUE(DrawFirstFrame(g));
     auto& backend = static_cast<IGraphicsNanoVG&>(g);
     kvg_test::Picture picture;
     picture.w = backend.FramebufferWidth();

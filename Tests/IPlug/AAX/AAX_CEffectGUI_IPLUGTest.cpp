@@ -5,6 +5,7 @@
 #include "AAXTestHost.h"
 #include "AAX_CEffectGUI_IPLUG.h"
 #include "AAX_Exports.h"
+#include "EditorDrawn.h"
 #include "EditorHostWindow.h"
 #include "IGraphics.h"
 #include "Kestrine.h"
@@ -154,7 +155,9 @@ TEST_F(EditorBindingTest, OpensInTheHostWindowResizesThroughItAndCloses)
   ASSERT_NE(g, nullptr);
   EXPECT_EQ(g->NControls(), 14);
   EXPECT_NE(g->GetViewContainer(), nullptr);
-  mWindow->Pump(30, [this] { mGUI->TimerWakeup(); });
+  // The host's clock until the first frame is drawn.
+  ASSERT_TRUE(mWindow->PumpUntil([g] { return kestrine_test::NothingLeftToDraw(*g); },
+                                 [this] { mGUI->TimerWakeup(); }));
 
   // The editor asks for a new size: the host's container hears of it and
   // the size query answers it.

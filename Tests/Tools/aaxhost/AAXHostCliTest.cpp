@@ -4,6 +4,7 @@
 #include "AAXHostTestModule.h"
 #include "AAXHostWav.h"
 #include "KestrineEffectHarness.h"
+#include "WaitUntil.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -51,8 +52,11 @@ class AAXHostCli : public testing::Test
 protected:
   void SetUp() override
   {
+    // The process id as well as the test's name: the same tests of another
+    // build (a second work tree, say) may run at the same time.
     mDir = fs::path(testing::TempDir()) /
-           ("aaxhost-cli-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("aaxhost-cli-" + std::to_string(getpid()) + "-" +
+            std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(mDir);
     fs::create_directories(mDir);
   }
@@ -412,11 +416,18 @@ TEST_F(AAXHostCli, ASignalWhileWritingRemovesTheTemporaryFile)
         n += entry.path().filename().string().rfind(".out.wav.", 0) == 0;
       return n;
     };
-    for (int i = 0; i < 3000 && temporaryFiles() == 0; ++i) usleep(10000);
+    // Until the render has started writing its output.
+    kestrine_test::WaitUntil([&] { return temporaryFiles() > 0; });
     EXPECT_EQ(temporaryFiles(), 1);
     kill(pid, sig);
     int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    const bool gone = kestrine_test::WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; });
+    if (!gone)
+    {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+    }
+    ASSERT_TRUE(gone) << "the render did not end on signal " << sig;
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
     EXPECT_EQ(temporaryFiles(), 0) << sig;
     EXPECT_FALSE(fs::exists(out)) << sig;

@@ -10,6 +10,7 @@
 #include "AAXHostSession.h"
 #include "AAXHostTestModule.h"
 #include "AAXHostWindow.h"
+#include "WaitUntil.h"
 
 #include <cmath>
 
@@ -247,12 +248,14 @@ TEST_F(AAXHostEditorObject, AudioPlaysOnWhileTheEditorOpensClosesAndIsPumped)
     ASSERT_TRUE(editor->Attach(*mWindow, error)) << error;
     EXPECT_EQ(mInstance->SetNormalized(id, (round % 10) / 10.), AAX_SUCCESS);
     const int64_t before = player.Blocks();
-    for (int i = 0; i < 100000 && player.Blocks() < before + 4; ++i)
-    {
-      editor->Pump();
-      mInstance->PumpUserInterface();
-      mWindow->HandleEvents();
-    }
+    kestrine_test::WaitUntil([&] { return player.Blocks() >= before + 4; },
+                             [&]
+                             {
+                               editor->Pump();
+                               mInstance->PumpUserInterface();
+                               mWindow->HandleEvents();
+                             },
+                             0);
     EXPECT_GE(player.Blocks(), before + 4);
     editor.reset();
     EXPECT_EQ(log, "init;open;close;uninit;delete;");
