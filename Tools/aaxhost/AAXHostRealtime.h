@@ -32,4 +32,10 @@ public:
 // so that denormal input costs what it costs without help from the host.
 void DisableFlushToZero();
 
+// Seconds of processor time the calling thread has used: what a render costs,
+// which other processes on a loaded machine do not inflate as they do wall
+// time. On Windows it is wall time: thread times there advance in steps
+// longer than one measurement of the validate battery.
+double ThreadSeconds();
+
 } // namespace aaxhost

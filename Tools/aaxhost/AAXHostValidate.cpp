@@ -11,8 +11,6 @@
 #include <sstream>
 #include <thread>
 
-#include <time.h>
-
 namespace aaxhost
 {
 
@@ -582,24 +580,6 @@ CheckResult CheckNonFinite(const std::string& module)
 }
 
 // 10 --------------------------------------------------------------------------
-namespace
-{
-// Seconds of processor time the calling thread has used: the render's cost,
-// which other processes on a loaded machine do not inflate as they do wall
-// time. Windows keeps wall time: its thread times advance in steps longer
-// than one measurement here.
-double ThreadSeconds()
-{
-#ifdef _WIN32
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-#else
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-#endif
-}
-} // namespace
-
 CheckResult CheckDenormals(const std::string& module)
 {
   CheckResult r = Result(10, "denormal input");

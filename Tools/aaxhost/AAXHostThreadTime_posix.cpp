@@ -1,0 +1,15 @@
+#include "AAXHostRealtime.h"
+
+#include <time.h>
+
+namespace aaxhost
+{
+
+double ThreadSeconds()
+{
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+} // namespace aaxhost
