@@ -478,9 +478,20 @@ public:
   bool LoadResourceBytes(const char* located, EResourceLocation location, const char* type,
                          std::vector<uint8_t>& storage, const void*& data, size_t& size);
   // The same for a name not yet located (LocateResource with type, then the
-  // bytes): what the platform layers read font files through.
+  // bytes).
   bool LoadResourceBytes(const char* fileNameOrResID, const char* type, std::vector<uint8_t>& storage,
                          const void*& data, size_t& size);
+  // A font's bytes by name, as the platform layers load them: an embedded
+  // "TTF" resource in place (storage empty; the module outlives its fonts),
+  // else a file read into storage. False when none is found, or its size is
+  // below kMinEmbeddedResourceSize or beyond an int.
+  struct FontFileBytes
+  {
+    std::vector<uint8_t> storage;
+    const void* data = nullptr;
+    int size = 0;
+  };
+  bool LoadFontFileBytes(const char* fileNameOrResID, FontFileBytes& font);
   // The order in which picture scales are searched for a target scale:
   // 1, 3, 2 for 1; 2, 3, 1 for 2; 3, 2, 1 for 3.
   static std::vector<int> ScaleSearchOrder(int targetScale);

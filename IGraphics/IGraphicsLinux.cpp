@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 #include <GL/glx.h>
@@ -662,16 +661,10 @@ PlatformFontPtr IGraphicsLinux::LoadPlatformFont(const char*, const char* fontNa
 
 PlatformFontPtr IGraphicsLinux::LoadPlatformFont(const char*, const char* fileNameOrResID)
 {
-  std::vector<uint8_t> storage;
-  const void* data = nullptr;
-  size_t size = 0;
-  if (!LoadResourceBytes(fileNameOrResID, "ttf", storage, data, size) || size < kMinEmbeddedResourceSize ||
-      size > static_cast<size_t>(std::numeric_limits<int>::max()))
-    return nullptr;
-  // An embedded face is used in place (the module outlives its fonts); a
-  // file's bytes are kept by the font.
-  if (storage.empty()) return std::make_unique<LinuxFont>(data, static_cast<int>(size));
-  return std::make_unique<LinuxFont>(std::move(storage));
+  FontFileBytes f;
+  if (!LoadFontFileBytes(fileNameOrResID, f)) return nullptr;
+  if (f.storage.empty()) return std::make_unique<LinuxFont>(f.data, f.size);
+  return std::make_unique<LinuxFont>(std::move(f.storage));
 }
 
 PlatformFontPtr IGraphicsLinux::LoadPlatformFont(const char*, const void* data, int dataSize)

@@ -355,6 +355,17 @@ bool IGraphics::LoadResourceBytes(const char* fileNameOrResID, const char* type,
                            size);
 }
 
+bool IGraphics::LoadFontFileBytes(const char* fileNameOrResID, FontFileBytes& font)
+{
+  size_t size = 0;
+  font = FontFileBytes();
+  if (!LoadResourceBytes(fileNameOrResID, "ttf", font.storage, font.data, size) ||
+      size < kMinEmbeddedResourceSize || size > static_cast<size_t>(std::numeric_limits<int>::max()))
+    return false;
+  font.size = static_cast<int>(size);
+  return true;
+}
+
 void IGraphics::AddFontSizeClass(int sizeClass)
 {
   if (std::find(mFontSizeClasses.begin(), mFontSizeClasses.end(), sizeClass) == mFontSizeClasses.end())

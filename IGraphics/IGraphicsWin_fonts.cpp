@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <map>
 #include <mutex>
 
@@ -319,15 +318,9 @@ PlatformFontPtr IGraphicsWin::LoadPlatformFont(const char*, const char* fontName
 
 PlatformFontPtr IGraphicsWin::LoadPlatformFont(const char*, const char* fileNameOrResID)
 {
-  std::vector<uint8_t> storage;
-  const void* data = nullptr;
-  size_t size = 0;
-  if (!LoadResourceBytes(fileNameOrResID, "ttf", storage, data, size) || size < kMinEmbeddedResourceSize ||
-      size > static_cast<size_t>(std::numeric_limits<int>::max()))
-    return nullptr;
-  // An embedded face is used in place (the module outlives its fonts); a
-  // file's bytes are kept by the font.
-  return Font::FromBytes(data, static_cast<int>(size), !storage.empty());
+  FontFileBytes f;
+  if (!LoadFontFileBytes(fileNameOrResID, f)) return nullptr;
+  return Font::FromBytes(f.data, f.size, !f.storage.empty());
 }
 
 PlatformFontPtr IGraphicsWin::LoadPlatformFont(const char*, const void* data, int dataSize)
