@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Starts three copies of a Windows program at the same moment on a Wine
 # prefix that does not exist yet, a few rounds, each on a new prefix: every
-# copy must run. Before the runner made a fresh prefix under a lock, about one
-# start in three on this machine died with "wine: chdir to .../server-...".
+# copy must run. Before the runner made a fresh prefix under a lock, two
+# programs started at once on a missing prefix lost one of them ("wine: chdir
+# to .../server-...: No such file or directory") in 4 of 20 tries here.
 #
 #   WineRunTest.sh WINE_RUN PROBE.exe
 set -uo pipefail
