@@ -15,7 +15,10 @@ XVFB_PID=""
 xvfb_start() {
   local out i n=""
   out=$(mktemp "${TMPDIR:-/tmp}/kestrine-xvfb.XXXXXX") || return 1
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out" >/dev/null 2>&1 &
+  # -noreset: without it the server resets whenever its last client leaves,
+  # and a test that connects during the reset finds no display (ctest starts
+  # and ends test programs at any moment).
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$out" >/dev/null 2>&1 &
   XVFB_PID=$!
   # 60 s: a loaded machine can take long to start a server.
   for i in $(seq 1 600); do
